@@ -1,0 +1,63 @@
+// Shared helpers for the test programs.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/ui.h"
+
+namespace zemba::test {
+
+// Path of a file in tests/data.
+std::string DataPath(const std::string& name);
+
+// A fresh, empty directory removed when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Copies tests/data/<base>.shp/.shx/.dbf (those that exist) into dir.
+void CopySample(const std::string& base, const std::string& dir);
+
+// Records every message and question, answering from a script (or with
+// `fallback` when the script is empty).
+class ScriptedPrompter : public Prompter {
+public:
+    struct Shown {
+        MsgFamily family;
+        int number;
+        std::string value;  // catalogue value, or the free text
+    };
+    std::vector<Shown> shown;
+    std::deque<Answer> answers;
+    std::deque<std::string> files;
+    Answer fallback = Answer::No;
+
+    Answer Message(MsgFamily family, int number, const std::string& value = {}) override;
+    Answer AskYesNoText(const std::string& text) override;
+    void ShowErrorText(const std::string& text) override;
+    Answer AbortRetryIgnore(const std::string& text) override;
+    std::string ChooseOpenFile(const std::string&, const std::string&, const std::string&) override;
+    std::string ChooseSaveFile(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override;
+
+    // Number of catalogue messages shown of this family and number.
+    int Count(MsgFamily family, int number) const;
+
+private:
+    Answer Next();
+};
+
+}  // namespace zemba::test
