@@ -1,0 +1,27 @@
+// The attribute table (.dbf) of a layer and the style side files (.att/.atx).
+#pragma once
+
+#include <string>
+
+#include "core/layer_store.h"
+#include "core/ui.h"
+
+namespace zemba {
+
+// Reads the .dbf table beside layer i's shapefile into its Fields and every
+// shape's Values. A table that cannot be opened or read fails with a reason.
+Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress);
+
+// The text of one raw dBase field value as the layer keeps it.
+std::string FieldValueText(const FieldDefRec& field, const char* raw, int width);
+
+// Side files named by replacing the extension of `path` with .att and .atx.
+// A failed read leaves SymLayers[i] untouched.
+Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i, Progress& progress);
+Result WriteSideFiles(const LayerStore& store, const std::string& path, std::int32_t i,
+                      Progress& progress);
+
+// `path` with its extension replaced by `ext` (which includes the dot).
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+
+}  // namespace zemba

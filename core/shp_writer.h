@@ -1,0 +1,17 @@
+// Writing a layer as a shapefile's .shp and .shx.
+#pragma once
+
+#include <string>
+
+#include "core/layer_store.h"
+#include "core/ui.h"
+
+namespace zemba {
+
+// Writes layer i to `path` and `path` with extension .shx. Each file is
+// written under a temporary name and renamed over the target when complete,
+// so a failed save leaves the previous files as they were.
+Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string& path,
+                      Progress& progress);
+
+}  // namespace zemba
