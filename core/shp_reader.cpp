@@ -1,0 +1,333 @@
+#include "core/shp_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/attributes.h"
+#include "core/file_io.h"
+
+namespace zemba {
+
+namespace {
+
+constexpr int kLabelEvery = 256;  // records between progress label updates
+
+struct RecordContext {
+    BlockReader& in;
+    std::int32_t recNo;
+    std::uint64_t left;  // content bytes of the record not yet consumed
+    std::string reason;
+
+    bool Take(void* dst, std::size_t n) {
+        if (n > left) return false;
+        if (!in.Read(dst, n)) {
+            reason = in.error().empty() ? "the file ends inside record " + std::to_string(recNo)
+                                        : "read error in record " + std::to_string(recNo) + ": " +
+                                              in.error();
+            return false;
+        }
+        left -= n;
+        return true;
+    }
+    bool SkipRest() {
+        if (left == 0) return true;
+        if (!in.Skip(left)) {
+            reason = "the file ends inside record " + std::to_string(recNo);
+            return false;
+        }
+        left = 0;
+        return true;
+    }
+};
+
+std::string Counts(std::int32_t rec, const char* what) {
+    return "record " + std::to_string(rec) + " has " + what + " that do not fit in the record";
+}
+
+// Point records: X, Y, and for Z and M types the values that follow.
+bool ReadPoint(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3) {
+    unsigned char b[32];
+    if (rc.left < 16) return true;  // too short to hold a point: left empty
+    if (!rc.Take(b, 16)) return false;
+    double x = LoadLEDouble(b), y = LoadLEDouble(b + 8);
+    s.XMin = s.XMax = x;
+    s.YMin = s.YMax = y;
+    if (s3) {
+        s3->XMin = s3->XMax = x;
+        s3->YMin = s3->YMax = y;
+        if (type == 11 && rc.left >= 8) {
+            if (!rc.Take(b, 8)) return false;
+            s3->ZMin = s3->ZMax = LoadLEDouble(b);
+        }
+        if (rc.left >= 8) {
+            if (!rc.Take(b, 8)) return false;
+            s3->MMin = s3->MMax = LoadLEDouble(b);
+        }
+    }
+    return true;
+}
+
+// Reads `count` doubles (a Z or M section's values) into component `comp`
+// (2 = Z, 3 = M) of the kept vertices.
+bool ReadMeasures(RecordContext& rc, std::int32_t count, ShpObj3& s3, int comp, double* lo,
+                  double* hi) {
+    unsigned char range[16];
+    if (!rc.Take(range, 16)) return false;
+    *lo = LoadLEDouble(range);
+    *hi = LoadLEDouble(range + 8);
+    std::vector<double> vals(static_cast<std::size_t>(count));
+    if (count > 0 && !rc.Take(vals.data(), vals.size() * 8)) return false;
+    std::size_t v = 0;
+    for (std::size_t k = 1; k < s3.Parts.size(); ++k) {
+        auto& pts = s3.Parts[k].Pts;
+        for (std::size_t j = 1; j < pts.size() && v < vals.size(); ++j, ++v) {
+            double d;
+            std::memcpy(&d, &vals[v], 8);  // file doubles are little-endian, as is this machine
+            (comp == 2 ? pts[j].Z : pts[j].M) = d;
+        }
+    }
+    return true;
+}
+
+void CopyToShape3(const ShpObj& s, ShpObj3& s3) {
+    s3.NumPoints = s.NumPoints;
+    s3.NumParts = s.NumParts;
+    s3.PartSizes = s.PartSizes;
+    s3.XMin = s.XMin;
+    s3.YMin = s.YMin;
+    s3.XMax = s.XMax;
+    s3.YMax = s.YMax;
+    s3.Parts.resize(s.Parts.size());
+    for (std::size_t k = 1; k < s.Parts.size(); ++k) {
+        const auto& src = s.Parts[k].Pts;
+        auto& dst = s3.Parts[k].Pts;
+        dst.resize(src.size());
+        for (std::size_t j = 1; j < src.size(); ++j) dst[j] = {src[j].X, src[j].Y, 0.0, 0.0};
+    }
+}
+
+// Multipart (PolyLine, Polygon and their Z and M forms) and multipoint records.
+bool ReadMultiPart(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3, Prompter& prompter,
+                   bool* stop) {
+    const bool multiPoint = IsMultiPointType(type);
+    unsigned char head[40];
+    const std::size_t headSize = multiPoint ? 36 : 40;
+    if (rc.left < headSize) {
+        // Too short for even its counts: an empty shape.
+        return true;
+    }
+    if (!rc.Take(head, headSize)) return false;
+    s.XMin = LoadLEDouble(head);
+    s.YMin = LoadLEDouble(head + 8);
+    s.XMax = LoadLEDouble(head + 16);
+    s.YMax = LoadLEDouble(head + 24);
+    std::int64_t numParts = multiPoint ? 1 : LoadLEInt(head + 32);
+    std::int64_t numPoints = LoadLEInt(head + (multiPoint ? 32 : 36));
+    const std::uint64_t startBytes = multiPoint ? 0 : 4 * static_cast<std::uint64_t>(numParts);
+    if (numParts < 0 || numPoints < 0 ||
+        startBytes + 16 * static_cast<std::uint64_t>(numPoints) > rc.left) {
+        rc.reason = Counts(rc.recNo, "part or point counts");
+        return false;
+    }
+
+    if (multiPoint) {
+        s.NumParts = 1;
+        s.NumPoints = static_cast<std::int32_t>(numPoints);
+        s.Parts.resize(2);
+        s.Parts[1].Pts.resize(static_cast<std::size_t>(numPoints) + 1);
+        if (numPoints > 0 && !rc.Take(&s.Parts[1].Pts[1], 16 * static_cast<std::size_t>(numPoints)))
+            return false;
+    } else {
+        std::vector<std::int32_t> starts(static_cast<std::size_t>(numParts));
+        if (numParts > 0 && !rc.Take(starts.data(), startBytes)) return false;
+        s.NumPoints = static_cast<std::int32_t>(numPoints);
+        s.NumParts = static_cast<std::int32_t>(numParts);
+        if (numParts == 0 && numPoints > 0) {
+            Answer a = prompter.AskYesNoText("Count Wrong ICOIN= 0 <>NumPoints: " +
+                                             std::to_string(numPoints) + " Exit now?");
+            if (a == Answer::Yes) {
+                *stop = true;
+                return false;
+            }
+            // Keep the points, all in one part, so nothing is lost and the
+            // next record is read from the right place.
+            s.NumParts = 1;
+            numParts = 1;
+            starts.assign(1, 0);
+        }
+        s.PartSizes.resize(static_cast<std::size_t>(numParts) + 1);
+        s.Parts.resize(static_cast<std::size_t>(numParts) + 1);
+        // A start outside the points (or going backwards) is held to the
+        // nearest sound value, so every size is >= 0 and they add up.
+        std::int64_t prev = 0;
+        for (std::int64_t k = 1; k < numParts; ++k) {
+            std::int64_t st = LoadLEInt(reinterpret_cast<unsigned char*>(&starts[k]));
+            st = std::clamp<std::int64_t>(st, prev, numPoints);
+            s.PartSizes[k] = static_cast<std::int32_t>(st - prev);
+            prev = st;
+        }
+        if (numParts > 0) s.PartSizes[numParts] = static_cast<std::int32_t>(numPoints - prev);
+        for (std::int64_t k = 1; k <= numParts; ++k) {
+            auto& pts = s.Parts[k].Pts;
+            pts.resize(static_cast<std::size_t>(s.PartSizes[k]) + 1);
+            if (s.PartSizes[k] > 0 && !rc.Take(&pts[1], 16 * static_cast<std::size_t>(s.PartSizes[k])))
+                return false;
+        }
+    }
+
+    if (s3) {
+        CopyToShape3(s, *s3);
+        const std::uint64_t section = 16 + 8 * static_cast<std::uint64_t>(numPoints);
+        if (HasZ(type) && rc.left >= section) {
+            if (!ReadMeasures(rc, s.NumPoints, *s3, 2, &s3->ZMin, &s3->ZMax)) return false;
+        }
+        // The M section is optional in Z records; read it only when present.
+        if (rc.left >= section) {
+            if (!ReadMeasures(rc, s.NumPoints, *s3, 3, &s3->MMin, &s3->MMax)) return false;
+        }
+    }
+    return true;
+}
+
+// The file is read in a helper so that every early return closes it.
+Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress& progress) {
+    const std::int32_t i = store.CurrentLayer;
+    ShpLayer& L = store.ShapeLayers[i];
+    L.Modified = 0;
+
+    unsigned char h[100];
+    if (in.size() < 100 || !in.Read(h, 100))
+        return Result::Fail("the file is shorter than a shapefile header (100 bytes)");
+    std::int32_t version = LoadLEInt(h + 28);
+    if (version != 1000)
+        return Result::Fail("not a shapefile: version " + std::to_string(version) + ", expected 1000");
+
+    L.LayerIndex = i;
+    L.ShapeType = LoadLEInt(h + 32);
+    L.ShpName = FileNamePart(store.LayerFileName);
+    L.ShpPath = DirectoryPart(store.LayerFileName);
+    L.XMin = LoadLEDouble(h + 36);
+    L.YMin = LoadLEDouble(h + 44);
+    L.XMax = LoadLEDouble(h + 52);
+    L.YMax = LoadLEDouble(h + 60);
+    L.ZMin = LoadLEDouble(h + 68);
+    L.ZMax = LoadLEDouble(h + 76);
+    L.MMin = LoadLEDouble(h + 84);
+    L.MMax = LoadLEDouble(h + 92);
+    store.ApplyLayerExtents(i);
+
+    const std::int32_t type = L.ShapeType;
+    if (type == 31) {
+        progress.SetMessage("Error loading Shape Fan or Strip");
+        return Result::Fail("MultiPatch shapefiles cannot be read");
+    }
+    const bool point = type == 1 || type == 11 || type == 21;
+    if (!point && !IsMultiPointType(type) && !IsMultiPartType(type))
+        return Result::Fail("unknown shape type " + std::to_string(type));
+
+    const bool keep3 = HasM(type);  // Z types carry M too
+    L.Shapes.assign(1, ShpObj{});
+    L.Shapes3.clear();
+    if (keep3) L.Shapes3.assign(1, ShpObj3{});
+    L.NullShape.clear();
+
+    progress.SetRange(0, 100);
+    std::int64_t n = 0, lastRec = 0, totalPoints = 0, extraParts = 0;
+    const std::uint64_t size = in.size();
+    while (in.remaining() > 0) {
+        unsigned char rh[8];
+        if (in.remaining() < 8 || !in.Read(rh, 8))
+            return Result::Fail("the file ends inside the header of record " + std::to_string(n + 1));
+        std::int32_t recNo = LoadBEInt(rh);
+        std::int32_t words = LoadBEInt(rh + 4);
+        if (words < 0 || 2 * static_cast<std::uint64_t>(words) > in.remaining())
+            return Result::Fail("record " + std::to_string(n + 1) + " (numbered " +
+                                std::to_string(recNo) + ") runs past the end of the file");
+        if ((n & (kLabelEvery - 1)) == 0) {
+            progress.SetMessage(std::to_string(recNo));
+            progress.SetPosition(static_cast<long long>(in.position() * 100 / (size ? size : 1)));
+        }
+        progress.Pump();
+
+        ++n;
+        lastRec = recNo;
+        L.Shapes.emplace_back();
+        if (keep3) L.Shapes3.emplace_back();
+        ShpObj& s = L.Shapes.back();
+        ShpObj3* s3 = keep3 ? &L.Shapes3.back() : nullptr;
+
+        RecordContext rc{in, recNo, 2 * static_cast<std::uint64_t>(words), {}};
+        unsigned char tb[4];
+        std::int32_t recType = 0;
+        if (rc.left >= 4) {
+            if (!rc.Take(tb, 4)) return Result::Fail(rc.reason);
+            recType = LoadLEInt(tb);
+        }
+        bool ok = true, stop = false;
+        const std::uint64_t minSize = point ? 16 : IsMultiPointType(type) ? 36 : 40;
+        const bool isNull = recType != type || rc.left < minSize;
+        if (isNull) {
+            // Null shapes, and records of another type, are kept as empty
+            // shapes of the layer: numbered, with an attribute row.
+            if (L.NullShape.empty()) L.NullShape.resize(L.Shapes.size() - 1, 0);
+        } else if (point) {
+            ok = ReadPoint(rc, type, s, s3);
+        } else {
+            ok = ReadMultiPart(rc, type, s, s3, prompter, &stop);
+        }
+        if (!ok) {
+            if (stop) return Result::Fail("the part counts of record " + std::to_string(recNo) +
+                                          " are wrong");
+            return Result::Fail(rc.reason.empty() ? "record " + std::to_string(recNo) + " is damaged"
+                                                  : rc.reason);
+        }
+        if (!L.NullShape.empty()) L.NullShape.push_back(isNull ? 1 : 0);
+        if (!rc.SkipRest()) return Result::Fail(rc.reason);
+
+        totalPoints += point ? (isNull ? 0 : 1) : s.NumPoints;
+        if (IsMultiPartType(type) && s.NumParts > 1) extraParts += s.NumParts - 1;
+        if (totalPoints > INT32_MAX || n >= INT32_MAX)
+            return Result::Fail("the layer holds more than 2147483647 points or records");
+    }
+
+    L.NumRecords = static_cast<std::int32_t>(lastRec);
+    L.NumPoints = static_cast<std::int32_t>(totalPoints);
+    L.NumExtraParts = static_cast<std::int32_t>(extraParts);
+    if (n != lastRec)
+        return Result::Fail("the records are not numbered 1, 2, 3 ...: " + std::to_string(n) +
+                            " records read, the last numbered " + std::to_string(lastRec));
+    if (!L.NullShape.empty()) L.NullShape.resize(L.Shapes.size(), 0);
+    progress.SetPosition(0);
+    return Result::Ok();
+}
+
+}  // namespace
+
+Result ReadShapefile(LayerStore& store, Prompter& prompter, Progress& progress) {
+    const std::int32_t i = store.CurrentLayer;
+    if (i <= 0 || i >= static_cast<std::int32_t>(store.ShapeLayers.size()))
+        return Result::Fail("no layer slot to read into");
+    Result r;
+    {
+        BlockReader in;
+        r = in.Open(store.LayerFileName);
+        if (!r) return r;
+        progress.Pump();
+        r = ReadBody(store, in, prompter, progress);
+    }
+    if (!r) return r;
+
+    store.SetLoadedLayerDefaults(i);
+    std::string att = ChangeFileExt(store.LayerFileName, ".att");
+    if (!FileExists(att)) {
+        std::string upper = ChangeFileExt(store.LayerFileName, ".ATT");
+        if (FileExists(upper)) att = upper;
+    }
+    if (FileExists(att)) {
+        Result side = ReadSideFiles(store, att, i, progress);
+        if (!side) prompter.ShowErrorText("The style file " + att + " was not applied: " + side.reason);
+    }
+    return Result::Ok();
+}
+
+}  // namespace zemba

@@ -1,0 +1,215 @@
+#include "core/shp_writer.h"
+
+#include "core/attributes.h"
+#include "core/file_io.h"
+
+namespace zemba {
+
+namespace {
+
+// Z and M of shape k when the layer kept them and they still match its
+// geometry (an edit that changed the shape without them leaves zeros).
+const ShpObj3* KeptShape3(const ShpLayer& L, std::int32_t k) {
+    if (L.Shapes3.size() != L.Shapes.size()) return nullptr;
+    const ShpObj3& s3 = L.Shapes3[k];
+    const ShpObj& s = L.Shapes[k];
+    if (s3.NumPoints != s.NumPoints || s3.NumParts != s.NumParts || s3.Parts.size() != s.Parts.size())
+        return nullptr;
+    for (std::size_t p = 1; p < s.Parts.size(); ++p)
+        if (s3.Parts[p].Pts.size() != s.Parts[p].Pts.size()) return nullptr;
+    return &s3;
+}
+
+// Content length in 16-bit words of shape k as the layer's type writes it.
+std::int64_t ContentWords(std::int32_t type, const ShpObj& s, bool null) {
+    if (null) return 2;
+    const std::int64_t P = s.NumParts, N = s.NumPoints;
+    switch (type) {
+        case 1: return 10;
+        case 11: return 18;
+        case 21: return 14;
+        case 3: case 5: return 22 + 2 * P + 8 * N;
+        case 13: case 15: return 38 + 2 * P + 16 * N;
+        case 23: case 25: return 30 + 2 * P + 12 * N;
+        case 8: return 20 + 8 * N;
+        case 18: return 36 + 16 * N;
+        case 28: return 28 + 12 * N;
+        default: return 2;
+    }
+}
+
+// The stored arrays must hold what the counts say, or the file would not
+// match its own lengths.
+bool ShapeIsSound(std::int32_t type, const ShpObj& s) {
+    if (IsPointType(type)) return true;
+    if (s.NumPoints < 0 || s.NumParts < 0) return false;
+    if (IsMultiPointType(type)) {
+        if (s.NumPoints == 0) return true;
+        return s.Parts.size() >= 2 && s.Parts[1].Pts.size() >= static_cast<std::size_t>(s.NumPoints) + 1;
+    }
+    if (s.PartSizes.size() < static_cast<std::size_t>(s.NumParts) + 1 ||
+        s.Parts.size() < static_cast<std::size_t>(s.NumParts) + 1)
+        return false;
+    std::int64_t sum = 0;
+    for (std::int32_t k = 1; k <= s.NumParts; ++k) {
+        if (s.PartSizes[k] < 0 || s.Parts[k].Pts.size() < static_cast<std::size_t>(s.PartSizes[k]) + 1)
+            return false;
+        sum += s.PartSizes[k];
+    }
+    return sum == s.NumPoints;
+}
+
+struct Out {
+    std::string b;
+    void I32LE(std::int64_t v) {
+        unsigned char t[4];
+        StoreLE32(t, static_cast<std::uint32_t>(v));
+        b.append(reinterpret_cast<char*>(t), 4);
+    }
+    void I32BE(std::int64_t v) {
+        unsigned char t[4];
+        StoreBE32(t, static_cast<std::uint32_t>(v));
+        b.append(reinterpret_cast<char*>(t), 4);
+    }
+    void F64(double v) {
+        unsigned char t[8];
+        StoreLEDouble(t, v);
+        b.append(reinterpret_cast<char*>(t), 8);
+    }
+};
+
+void Header(Out& o, const ShpLayer& L, std::int64_t lengthWords, std::int32_t type) {
+    o.I32BE(9994);
+    for (int k = 0; k < 5; ++k) o.I32BE(0);
+    o.I32BE(lengthWords);
+    o.I32LE(1000);
+    o.I32LE(type);
+    o.F64(L.XMin);
+    o.F64(L.YMin);
+    o.F64(L.XMax);
+    o.F64(L.YMax);
+    o.F64(L.ZMin);
+    o.F64(L.ZMax);
+    o.F64(L.MMin);
+    o.F64(L.MMax);
+}
+
+// Writes one section (Z or M) of a record: the range and one value a vertex.
+void Section(Out& o, const ShpObj& s, const ShpObj3* s3, bool z, double lo, double hi) {
+    if (s3) {
+        o.F64(z ? s3->ZMin : s3->MMin);
+        o.F64(z ? s3->ZMax : s3->MMax);
+    } else {
+        o.F64(lo);
+        o.F64(hi);
+    }
+    for (std::size_t p = 1; p < s.Parts.size(); ++p) {
+        std::size_t count = s.PartSizes.empty() ? static_cast<std::size_t>(s.NumPoints)
+                                                : static_cast<std::size_t>(s.PartSizes[p]);
+        for (std::size_t j = 1; j <= count; ++j)
+            o.F64(s3 ? (z ? s3->Parts[p].Pts[j].Z : s3->Parts[p].Pts[j].M) : 0.0);
+        if (s.PartSizes.empty()) break;  // a multipoint keeps one part
+    }
+}
+
+void Content(Out& o, std::int32_t type, const ShpLayer& L, const ShpObj& s, const ShpObj3* s3) {
+    o.I32LE(type);
+    if (type == 1 || type == 11 || type == 21) {
+        o.F64(s.XMin);
+        o.F64(s.YMin);
+        if (type == 11) o.F64(s3 ? s3->ZMin : 0.0);
+        if (type != 1) o.F64(s3 ? s3->MMin : 0.0);
+        return;
+    }
+    o.F64(s.XMin);
+    o.F64(s.YMin);
+    o.F64(s.XMax);
+    o.F64(s.YMax);
+    if (IsMultiPointType(type)) {
+        o.I32LE(s.NumPoints);
+        if (s.NumPoints > 0)
+            o.b.append(reinterpret_cast<const char*>(&s.Parts[1].Pts[1]), 16 * static_cast<std::size_t>(s.NumPoints));
+    } else {
+        o.I32LE(s.NumParts);
+        o.I32LE(s.NumPoints);
+        std::int64_t start = 0;
+        for (std::int32_t k = 1; k <= s.NumParts; ++k) {
+            o.I32LE(start);
+            start += s.PartSizes[k];
+        }
+        for (std::int32_t k = 1; k <= s.NumParts; ++k)
+            if (s.PartSizes[k] > 0)
+                o.b.append(reinterpret_cast<const char*>(&s.Parts[k].Pts[1]), 16 * static_cast<std::size_t>(s.PartSizes[k]));
+    }
+    if (HasZ(type)) Section(o, s, s3, true, L.ZMin, L.ZMax);
+    if (HasM(type)) Section(o, s, s3, false, L.MMin, L.MMax);
+}
+
+}  // namespace
+
+Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string& path, Progress& progress) {
+    if (i <= 0 || i >= static_cast<std::int32_t>(store.ShapeLayers.size()))
+        return Result::Fail("no such layer");
+    const ShpLayer& L = store.ShapeLayers[i];
+    const std::int32_t type = L.ShapeType;
+    const bool writable = type == 1 || type == 11 || type == 21 || IsMultiPointType(type) || IsMultiPartType(type);
+    const std::int32_t n = writable ? L.NumRecords : 0;
+    if (static_cast<std::int64_t>(L.Shapes.size()) < static_cast<std::int64_t>(n) + 1)
+        return Result::Fail("the layer holds fewer shapes than its record count");
+
+    std::int64_t total = 50;
+    for (std::int32_t k = 1; k <= n; ++k) {
+        const ShpObj& s = L.Shapes[k];
+        if (!L.IsNullShape(k) && !ShapeIsSound(type, s))
+            return Result::Fail("shape " + std::to_string(k) + " does not hold the points its counts say");
+        total += 4 + ContentWords(type, s, L.IsNullShape(k));
+    }
+    if (total > INT32_MAX) return Result::Fail("the layer is too large for one shapefile (over 4 GB)");
+
+    AtomicFile shp(path), shx(ChangeFileExt(path, ".shx"));
+    Result r = shp.Open();
+    if (!r) return r;
+    r = shx.Open();
+    if (!r) return r;
+    progress.SetRange(0, 100);
+    progress.SetPosition(0);
+    progress.Pump();
+
+    Out a, x;
+    // Types the format has no records for get an empty pair whose length
+    // field holds 1, as such files always have.
+    Header(a, L, writable ? total : 1, type);
+    Header(x, L, writable ? 50 + 4 * static_cast<std::int64_t>(n) : 1, type);
+    progress.SetMessage("Writing Shape File");
+    progress.Pump();
+
+    std::int64_t offset = 50;
+    for (std::int32_t k = 1; k <= n; ++k) {
+        if ((k & 1023) == 0) {
+            progress.SetPosition(static_cast<long long>(k) * 100 / n);
+            shp.Write(a.b);
+            shx.Write(x.b);
+            a.b.clear();
+            x.b.clear();
+        }
+        progress.Pump();
+        const ShpObj& s = L.Shapes[k];
+        const bool null = L.IsNullShape(k);
+        const std::int64_t words = ContentWords(type, s, null);
+        a.I32BE(k);
+        a.I32BE(words);
+        x.I32BE(offset);
+        x.I32BE(words);
+        offset += 4 + words;
+        if (null)
+            a.I32LE(0);
+        else
+            Content(a, type, L, s, KeptShape3(L, k));
+    }
+    shp.Write(a.b);
+    shx.Write(x.b);
+    progress.SetPosition(0);
+    return CommitAll({&shp, &shx});
+}
+
+}  // namespace zemba

@@ -1,0 +1,221 @@
+// zemba-info: a quick summary of a shapefile, for users and scripts.
+//
+//   zemba-info FILE.shp                 readable summary
+//   zemba-info --json FILE.shp          one JSON object
+//   zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp
+//                                       read FILE and write it again
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "core/attributes.h"
+#include "core/exports.h"
+#include "core/file_io.h"
+#include "core/layer_store.h"
+#include "core/shp_reader.h"
+#include "core/shp_writer.h"
+
+using namespace zemba;
+
+namespace {
+
+// Answers the part-count question with "go on", and keeps other reports for
+// standard error.
+class CliPrompter : public SilentPrompter {
+public:
+    CliPrompter() : SilentPrompter(Answer::No) {}
+    void ShowErrorText(const std::string& text) override { std::fprintf(stderr, "zemba-info: %s\n", text.c_str()); }
+};
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: zemba-info [--json] FILE.shp\n"
+                 "       zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp\n");
+    return 2;
+}
+
+struct Extent {
+    double xmin = std::numeric_limits<double>::infinity(), ymin = xmin;
+    double xmax = -std::numeric_limits<double>::infinity(), ymax = xmax;
+    bool any = false;
+    void Add(double x, double y) {
+        any = true;
+        xmin = std::min(xmin, x);
+        ymin = std::min(ymin, y);
+        xmax = std::max(xmax, x);
+        ymax = std::max(ymax, y);
+    }
+};
+
+struct Summary {
+    long long nulls = 0, parts = 0, points = 0;
+    Extent vertices;
+};
+
+Summary Summarise(const ShpLayer& L) {
+    Summary s;
+    const bool point = IsPointType(L.ShapeType);
+    for (std::int32_t k = 1; k < static_cast<std::int32_t>(L.Shapes.size()); ++k) {
+        const ShpObj& o = L.Shapes[k];
+        if (L.IsNullShape(k)) {
+            ++s.nulls;
+            continue;
+        }
+        if (point) {
+            ++s.points;
+            s.vertices.Add(o.XMin, o.YMin);
+            continue;
+        }
+        s.parts += o.NumParts;
+        s.points += o.NumPoints;
+        for (std::size_t p = 1; p < o.Parts.size(); ++p)
+            for (std::size_t j = 1; j < o.Parts[p].Pts.size(); ++j) s.vertices.Add(o.Parts[p].Pts[j].X, o.Parts[p].Pts[j].Y);
+    }
+    return s;
+}
+
+std::string Num(double v) {
+    if (!std::isfinite(v)) return "null";
+    std::string s = RoundTripNumber(v);
+    return s;
+}
+
+// JSON string from the file's 8-bit text, read as Latin-1.
+std::string JsonString(const std::string& in) {
+    std::string out = "\"";
+    for (unsigned char c : in) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out + "\"";
+}
+
+std::string ExtentJson(const Extent& e) {
+    if (!e.any) return "null";
+    return "[" + Num(e.xmin) + ", " + Num(e.ymin) + ", " + Num(e.xmax) + ", " + Num(e.ymax) + "]";
+}
+
+void PrintJson(const ShpLayer& L, const Summary& s) {
+    std::string out = "{";
+    out += "\"file\": " + JsonString(L.ShpPath + L.ShpName);
+    out += ", \"shape_type\": " + std::to_string(L.ShapeType);
+    out += ", \"shape_type_name\": " + JsonString(ShapeTypeName(L.ShapeType));
+    out += ", \"records\": " + std::to_string(L.NumRecords);
+    out += ", \"nulls\": " + std::to_string(s.nulls);
+    out += ", \"parts\": " + std::to_string(s.parts);
+    out += ", \"points\": " + std::to_string(s.points);
+    out += ", \"header_extent\": [" + Num(L.XMin) + ", " + Num(L.YMin) + ", " + Num(L.XMax) + ", " + Num(L.YMax) + "]";
+    out += ", \"vertex_extent\": " + ExtentJson(s.vertices);
+    out += ", \"fields\": [";
+    for (std::size_t f = 0; f < L.Fields.size(); ++f) {
+        const FieldDefRec& d = L.Fields[f];
+        if (f) out += ", ";
+        out += "{\"name\": " + JsonString(d.Name) + ", \"type\": " + std::to_string(d.DataType) +
+               ", \"size\": " + std::to_string(d.Size) + ", \"precision\": " + std::to_string(d.Precision) + "}";
+    }
+    out += "], \"values\": [";
+    std::fputs(out.c_str(), stdout);
+    out.clear();
+    for (std::int32_t k = 1; k <= L.NumRecords; ++k) {
+        out += k > 1 ? ", [" : "[";
+        const auto& v = L.Shapes[k].Values;
+        for (std::size_t f = 0; f < v.size(); ++f) {
+            if (f) out += ", ";
+            out += JsonString(v[f]);
+        }
+        out += "]";
+        if (out.size() > 65536) {
+            std::fputs(out.c_str(), stdout);
+            out.clear();
+        }
+    }
+    out += "]}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+void PrintSummary(const ShpLayer& L, const Summary& s) {
+    std::printf("File:          %s%s\n", L.ShpPath.c_str(), L.ShpName.c_str());
+    std::printf("Shape type:    %d (%s)\n", L.ShapeType, ShapeTypeName(L.ShapeType));
+    std::printf("Records:       %d", L.NumRecords);
+    if (s.nulls) std::printf(" (%lld null)", s.nulls);
+    std::printf("\nParts:         %lld\nVertices:      %lld\n", s.parts, s.points);
+    std::printf("Extent:        %s, %s - %s, %s\n", Num(L.XMin).c_str(), Num(L.YMin).c_str(), Num(L.XMax).c_str(),
+                Num(L.YMax).c_str());
+    if (HasZ(L.ShapeType)) std::printf("Z range:       %s - %s\n", Num(L.ZMin).c_str(), Num(L.ZMax).c_str());
+    if (HasM(L.ShapeType)) std::printf("M range:       %s - %s\n", Num(L.MMin).c_str(), Num(L.MMax).c_str());
+    std::printf("Fields:        %d\n", L.NumFields);
+    for (const FieldDefRec& d : L.Fields)
+        std::printf("  %-12s type %2d  size %3d  precision %2d\n", d.Name.c_str(), d.DataType, d.Size, d.Precision);
+    const std::int32_t rows = std::min<std::int32_t>(L.NumRecords, 5);
+    if (rows > 0 && L.NumFields > 0) std::printf("First %d rows:\n", rows);
+    for (std::int32_t k = 1; k <= rows && L.NumFields > 0; ++k) {
+        std::printf("  %d:", k);
+        for (const std::string& v : L.Shapes[k].Values) std::printf(" %s |", v.c_str());
+        std::printf("\n");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool json = false, dat = false, dxf = false;
+    std::string rewrite, input;
+    for (int a = 1; a < argc; ++a) {
+        std::string arg = argv[a];
+        if (arg == "--json") json = true;
+        else if (arg == "--dat") dat = true;
+        else if (arg == "--dxf") dxf = true;
+        else if (arg == "--rewrite" && a + 1 < argc) rewrite = argv[++a];
+        else if (arg == "-h" || arg == "--help") return Usage();
+        else if (!arg.empty() && arg[0] == '-') return Usage();
+        else if (input.empty()) input = arg;
+        else return Usage();
+    }
+    if (input.empty()) return Usage();
+
+    LayerStore store;
+    CliPrompter prompter;
+    NullProgress progress;
+    store.AppendLayerSlot();
+    store.LayerFileName = input;
+    Result r = ReadShapefile(store, prompter, progress);
+    if (r) {
+        const ShpLayer& L = store.ShapeLayers[1];
+        if (FileExists(L.ShpPath + ChangeFileExt(L.ShpName, ".dbf")) || FileExists(ChangeFileExt(input, ".DBF")))
+            r = LoadAttributes(store, 1, progress);
+    }
+    if (!r) {
+        std::fprintf(stderr, "zemba-info: %s: %s\n", input.c_str(), r.reason.c_str());
+        return 1;
+    }
+    const ShpLayer& L = store.ShapeLayers[1];
+    if (!rewrite.empty()) {
+        Result w = WriteShapefile(store, 1, rewrite, progress);
+        if (w && dat) w = ExportCoordinates(store, 1, rewrite, progress);
+        if (w && dxf) w = ExportDxf(store, 1, ChangeFileExt(rewrite, ".dxf"), progress);
+        if (!w) {
+            std::fprintf(stderr, "zemba-info: %s: %s\n", rewrite.c_str(), w.reason.c_str());
+            return 1;
+        }
+        if (!json) return 0;
+    }
+    Summary s = Summarise(L);
+    if (json)
+        PrintJson(L, s);
+    else
+        PrintSummary(L, s);
+    return 0;
+}
