@@ -1,0 +1,106 @@
+// ZEMBA: start-up. Creates the main window and then the other windows, opens
+// the files named on the command line and runs the message loop.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/about_window.h"
+#include "app/help.h"
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "app/options.h"
+#include "app/qt_progress.h"
+#include "app/qt_prompter.h"
+#include "core/layer_store.h"
+
+namespace {
+
+void Usage() {
+    std::printf(
+        "usage: zemba [--quit-after-ms N] [--snapshot FILE.png] [FILE.shp|FILE.bmp ...]\n"
+        "  Opens the files given, as Vector > Open does.\n"
+        "  --quit-after-ms N  closes the main window after N ms (also ZEMBA_QUIT_AFTER_MS)\n"
+        "  --snapshot FILE    saves a picture of the main window just before that\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("ZEMBA");
+    // No help file until the main window sets its own.
+    zemba::SetHelpFile("");
+
+    long quitAfterMs = 0;
+    if (const char* env = std::getenv("ZEMBA_QUIT_AFTER_MS")) quitAfterMs = std::atol(env);
+    std::string snapshot;
+    std::vector<std::string> files;
+    const QStringList args = QCoreApplication::arguments();
+    for (int k = 1; k < args.size(); ++k) {
+        const QString& a = args[k];
+        if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        } else if (a == "--quit-after-ms" && k + 1 < args.size()) {
+            quitAfterMs = args[++k].toLong();
+        } else if (a == "--snapshot" && k + 1 < args.size()) {
+            snapshot = args[++k].toStdString();
+        } else if (a.startsWith("--")) {
+            std::fprintf(stderr, "zemba: unknown option %s\n", a.toLocal8Bit().constData());
+            Usage();
+            return 2;
+        } else {
+            files.push_back(a.toLocal8Bit().toStdString());
+        }
+    }
+
+    const std::string programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    zemba::Options options;
+    zemba::SystemSoundPlayer player;
+    zemba::MessageSounds sounds(options, player, programDir, player.HasWavePlayer());
+    zemba::QtPrompter prompter(options, sounds);
+    zemba::QtProgress progress;
+    zemba::LayerStore store;
+
+    zemba::MainWindowSetup setup;
+    setup.store = &store;
+    setup.options = &options;
+    setup.prompter = &prompter;
+    setup.progress = &progress;
+    setup.programDir = programDir;
+    setup.optionsPath = zemba::OptionsFilePath(programDir);
+    setup.showSplash = quitAfterMs <= 0;
+    setup.soundFacilityFound = player.HasWavePlayer();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    setup.screenDepth = screen ? screen->depth() : 24;
+
+    // The main window first: its creation runs before any other window
+    // exists. Then the other windows, which live until exit.
+    zemba::TZeEditForm form(setup);
+    prompter.SetParent(&form);
+    if (form.TerminateRequested()) return 1;
+    zemba::TAboutForm about(options, &form);
+    form.SetAboutWindow(&about);
+
+    form.show();
+    if (!files.empty()) QTimer::singleShot(0, &form, [&form, files] { form.OpenStartFiles(files); });
+
+    if (quitAfterMs > 0) {
+        QTimer::singleShot(quitAfterMs, &form, [&form, snapshot] {
+            if (!snapshot.empty()) {
+                QPixmap shot = form.grab();
+                if (!shot.save(QString::fromStdString(snapshot)))
+                    std::fprintf(stderr, "zemba: cannot write %s\n", snapshot.c_str());
+            }
+            form.close();
+        });
+        // Whatever box is open then, the run ends.
+        QTimer::singleShot(quitAfterMs + 3000, [] { QCoreApplication::exit(0); });
+    }
+    return app.exec();
+}
