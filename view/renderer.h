@@ -107,6 +107,7 @@ private:
     void DrawLabel(QPainter& p, int L, int i);
     void ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer);
     void DrawRubberFigure(QPoint a, QPoint b);
+    void RedrawOnce(Progress& progress);
     QImage::Format Format() const;
 
     LayerStore& store_;
@@ -118,6 +119,17 @@ private:
     QBrush brush_;
     // Vertex buffer reused by every part of every redraw.
     std::vector<QPoint> buf_;
+    // The painter of a running redraw; other drawing goes through it.
+    QPainter* active_ = nullptr;
+    // Set when the redraw must start over (asked again, or the store changed
+    // while pending events ran).
+    bool restart_ = false;
+    int curLayer_ = 0;  // layer whose colours the Dot Circle marker uses
+    // Label font of the last label drawn.
+    QFont font_;
+    FontDesc fontKey_;
+    int fontHeight_ = 0;
+    bool fontValid_ = false;
 };
 
 }  // namespace zemba
