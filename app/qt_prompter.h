@@ -1,0 +1,68 @@
+// The window side of Prompter: real message boxes at (MessageX, MessageY)
+// with the catalogue's texts and sounds, and the file dialogs.
+#pragma once
+
+#include <string>
+
+#include "app/messages.h"
+#include "app/options.h"
+#include "core/ui.h"
+
+class QWidget;
+class QMessageBox;
+
+namespace zemba {
+
+class QtPrompter : public Prompter {
+public:
+    // `options` gives the box position (read at every message, so a change
+    // in the options window applies at once); `sounds` plays the family's
+    // sound before each catalogue box. Both must outlive the prompter.
+    // `parent` owns the boxes and dialogs (may be null).
+    QtPrompter(const Options& options, MessageSounds& sounds, QWidget* parent = nullptr);
+
+    // Shows catalogue message `number` of `family` (nothing for
+    // ShowErrorNumber with number 0, which returns Answer::None). Returns
+    // Ok, Yes, No, Cancel or All; closing a question box counts as No
+    // (Yes/No) or Cancel (Yes/Cancel/All).
+    Answer Message(MsgFamily family, int number, const std::string& value = {}) override;
+    // A Yes/No question with its own text.
+    Answer AskYesNoText(const std::string& text) override;
+    // An error box with its own text (no sound).
+    void ShowErrorText(const std::string& text) override;
+    // Warning box with Abort, Retry and Ignore; closing it counts as Abort.
+    Answer AbortRetryIgnore(const std::string& text) override;
+    // File dialogs; `filter` is "Name (*.a)|*.a;*.b|Other|*" pairs. Empty
+    // result when cancelled. The save dialog asks before overwriting.
+    std::string ChooseOpenFile(const std::string& title, const std::string& dir,
+                               const std::string& filter) override;
+    std::string ChooseSaveFile(const std::string& title, const std::string& dir,
+                               const std::string& filter, const std::string& suggested) override;
+
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    // Called with each box just before it runs; tests use it to look at and
+    // close the box.
+    using BoxHook = void (*)(QMessageBox* box, void* context);
+    void SetBoxHook(BoxHook hook, void* context) {
+        hook_ = hook;
+        hookContext_ = context;
+    }
+
+private:
+    Answer Run(QMessageBox& box);
+
+    const Options& options_;
+    MessageSounds& sounds_;
+    QWidget* parent_;
+    BoxHook hook_ = nullptr;
+    void* hookContext_ = nullptr;
+};
+
+// "A (*.a)|*.a;*.b|B|*" -> the Qt name filter "A (*.a) (*.a *.b);;B (*)".
+std::string QtFileFilter(const std::string& filter);
+
+// "\r\n" and lone "\r" become "\n" for display.
+std::string DisplayText(const std::string& text);
+
+}  // namespace zemba
