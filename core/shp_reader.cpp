@@ -229,6 +229,20 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
     L.Shapes.assign(1, ShpObj{});
     L.Shapes3.clear();
     if (keep3) L.Shapes3.assign(1, ShpObj3{});
+    // The index beside the file tells how many records to expect; it is only
+    // a capacity hint, the records themselves are read from the main file.
+    {
+        BlockReader shx;
+        std::string idx = ChangeFileExt(store.LayerFileName, ".shx");
+        if (!FileExists(idx)) idx = ChangeFileExt(store.LayerFileName, ".SHX");
+        if (shx.Open(idx) && shx.size() > 100) {
+            std::uint64_t hint = (shx.size() - 100) / 8;
+            // A record takes at least 12 bytes of the main file.
+            hint = std::min<std::uint64_t>(hint, in.size() / 12);
+            L.Shapes.reserve(hint + 1);
+            if (keep3) L.Shapes3.reserve(hint + 1);
+        }
+    }
     L.NullShape.clear();
 
     progress.SetRange(0, 100);
