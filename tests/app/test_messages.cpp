@@ -268,7 +268,7 @@ TEST(QtProgress, PumpRunsEventsOnlyNowAndThen) {
     QTimer::singleShot(0, [&ran] { ran = true; });
     for (int i = 0; i < 200000; ++i) p.Pump();
     // Far fewer event-loop runs than calls, whatever the machine's speed.
-    EXPECT_LT(p.PumpCount(), 200000 / 10);
+    EXPECT_LT(p.PumpCount(), 200000 / 2);
     // A pump after the interval does run pending events.
     QElapsedTimer t;
     t.start();
