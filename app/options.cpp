@@ -306,11 +306,11 @@ bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string&
     if (FileExists(path)) {
         Result r = ReadOptionsFile(path, o);
         if (r) return true;
-        // Keep the damaged file for the user, then start from the defaults.
+        // Keep the unusable file for the user, then start from the defaults.
         const std::string bad = path + ".bad";
         std::string kept;
         if (std::rename(path.c_str(), bad.c_str()) == 0) kept = " The old file is kept as " + bad + ".";
-        prompter.ShowErrorText("The options file is damaged and was replaced by the defaults: " +
+        prompter.ShowErrorText("The options file could not be used and was replaced by the defaults: " +
                                r.reason + "." + kept);
     }
     SetDefaultOptions(o, programDir);

@@ -117,9 +117,9 @@ Result WriteOptionsFile(const std::string& path, const Options& o);
 std::string OptionsFilePath(const std::string& programDir);
 
 // Start-up: reads the options file at `path`, or, when there is none, sets
-// the defaults and writes it. A damaged file is reported through
-// `prompter.ShowErrorText` with the reason, kept beside as "<path>.bad", and
-// replaced by the defaults. A failed write is reported too; the program runs
+// the defaults and writes it. A damaged or unreadable file is reported
+// through `prompter.ShowErrorText` with the reason, kept beside as
+// "<path>.bad", and replaced by the defaults. A failed write is reported too; the program runs
 // on with the options in memory. Returns true when the file was read.
 bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string& programDir,
                          Prompter& prompter);

@@ -155,6 +155,7 @@ Answer QtPrompter::AskYesNoText(const std::string& text) {
 }
 
 void QtPrompter::ShowErrorText(const std::string& text) {
+    sounds_.Play(MsgFamily::Error);
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(MessageTitle(MsgFamily::Error)),
                     Latin1(DisplayText(text)), QMessageBox::Ok, parent_);
     Run(box);

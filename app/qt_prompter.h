@@ -26,11 +26,13 @@ public:
     // Ok, Yes, No, Cancel or All; closing a question box counts as No
     // (Yes/No) or Cancel (Yes/Cancel/All).
     Answer Message(MsgFamily family, int number, const std::string& value = {}) override;
-    // A Yes/No question with its own text.
+    // A Yes/No question with its own text, with the confirmation sound;
+    // closing the box counts as No.
     Answer AskYesNoText(const std::string& text) override;
-    // An error box with its own text (no sound).
+    // An error box with its own text, with the error sound.
     void ShowErrorText(const std::string& text) override;
-    // Warning box with Abort, Retry and Ignore; closing it counts as Abort.
+    // Warning box with Abort, Retry and Ignore, with the warning sound;
+    // closing it counts as Abort.
     Answer AbortRetryIgnore(const std::string& text) override;
     // File dialogs; `filter` is "Name (*.a)|*.a;*.b|Other|*" pairs. Empty
     // result when cancelled. The save dialog asks before overwriting.

@@ -198,7 +198,7 @@ TEST(OptionsFile, DamagedOrShortFileIsReportedAndReplaced) {
         o.MessageX = 5;
         EXPECT_FALSE(LoadOrCreateOptions(o, path, dir.path(), prompter));
         ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_NE(prompter.shown[0].value.find("damaged"), std::string::npos)
+        EXPECT_NE(prompter.shown[0].value.find("replaced by the defaults"), std::string::npos)
             << prompter.shown[0].value;
         EXPECT_EQ(o.MessageX, 123);
         EXPECT_EQ(o.SelectionRadius, 2);
