@@ -120,7 +120,7 @@ struct ShpLayer {
     double ZMin = 0, MMin = 0, ZMax = 0, MMax = 0;
     std::int32_t NumFields = 0;
     std::vector<FieldDefRec> Fields;  // from 0
-    std::vector<ShpObj> Shapes;       // from 1; Shapes[0] is the working copy
+    std::vector<ShpObj> Shapes = std::vector<ShpObj>(1);  // from 1; Shapes[0] is the working copy
     // Z and M per vertex, parallel to Shapes, when the file had them; empty
     // for layers without Z or M data.
     std::vector<ShpObj3> Shapes3;
