@@ -7,6 +7,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,29 @@ TEST(MessageSounds, WaveNeedsTheFileAndThePlayer) {
     MessageSounds noFacility(o, player, dir.path(), false);
     noFacility.Play(MsgFamily::Error);
     EXPECT_TRUE(player.heard.empty());
+}
+
+TEST(SystemSoundPlayer, FindsAPlayerOnPathAndWaitsForIt) {
+    EnsureApp();
+    TempDir bin;
+    const std::string marker = bin.file("played");
+    // A stand-in player that records its arguments after a short pause: the
+    // marker exists on return only if the play was synchronous.
+    WriteFileBytes(bin.file("aplay"), "#!/bin/sh\nsleep 0.2\necho \"$@\" > '" + marker + "'\n");
+    chmod(bin.file("aplay").c_str(), 0755);
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath ? oldPath : "";
+    setenv("PATH", bin.path().c_str(), 1);
+    SystemSoundPlayer withPlayer;
+    setenv("PATH", (bin.path() + "/none").c_str(), 1);
+    SystemSoundPlayer without;
+    setenv("PATH", saved.c_str(), 1);
+
+    EXPECT_EQ(withPlayer.WavePlayer(), bin.file("aplay"));
+    EXPECT_FALSE(without.HasWavePlayer());
+    without.PlayWave("/x/ERRORV.WAV");  // silently nothing
+    withPlayer.PlayWave("/x/ERRORV.WAV");
+    EXPECT_EQ(zemba::test::ReadFileBytes(marker), "-q /x/ERRORV.WAV\n");
 }
 
 namespace {
