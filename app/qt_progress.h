@@ -4,12 +4,11 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
 #include <string>
 
 #include "core/ui.h"
-
-class QLabel;
-class QProgressBar;
 
 namespace zemba {
 
