@@ -1,7 +1,7 @@
 // Redrawing a large polygon layer: DVDORedraw against plain QPainter calls
 // drawing the same polygons (already in pixels) into a QImage, in one run.
 //
-//   QT_QPA_PLATFORM=offscreen redraw_bench [polygons] [vertices] [--memory]
+//   QT_QPA_PLATFORM=offscreen redraw_bench [polygons] [vertices] [--memory] [--24]
 //
 // Default 200000 polygons of 100 vertices in a 1024 x 768 view. The layer is
 // written as a shapefile and read back, or built in memory with --memory.
@@ -99,18 +99,20 @@ private:
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     int polys = 200000, verts = 100;
-    bool memory = false;
+    bool memory = false, depth24 = false;
     int num = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--memory") == 0)
             memory = true;
+        else if (std::strcmp(argv[i], "--24") == 0)
+            depth24 = true;
         else if (num++ == 0)
             polys = std::atoi(argv[i]);
         else
             verts = std::atoi(argv[i]);
     }
     if (polys < 1 || verts < 4) {
-        std::fprintf(stderr, "usage: redraw_bench [polygons] [vertices>=4] [--memory]\n");
+        std::fprintf(stderr, "usage: redraw_bench [polygons] [vertices>=4] [--memory] [--24]\n");
         return 2;
     }
 
@@ -141,6 +143,8 @@ int main(int argc, char** argv) {
     SetBitmapSize(view, 1024, 768);
     FitToLayer(store, view, 1);
     MapRenderer renderer(store, view);
+    renderer.SetPixelDepth(depth24 ? 24 : 32);
+    const QImage::Format format = depth24 ? QImage::Format_RGB888 : QImage::Format_RGB32;
     ThrottledProgress progress;
 
     double best = 1e30;
@@ -169,9 +173,10 @@ int main(int argc, char** argv) {
     const QPen pen(ColorFromRef(sym.LineColor), 1, Qt::SolidLine);
     const QBrush brush(ColorFromRef(sym.FillColor), Qt::SolidPattern);
     double baseline = 1e30;
+    QImage img;
     for (int run = 0; run < 3; ++run) {
         auto t0 = Clock::now();
-        QImage img(1024, 768, QImage::Format_RGB32);
+        img = QImage(1024, 768, format);
         img.fill(Qt::white);
         QPainter p(&img);
         p.setPen(pen);
@@ -181,9 +186,16 @@ int main(int argc, char** argv) {
         baseline = std::min(baseline, Seconds(t0, Clock::now()));
     }
 
-    std::printf("%d polygons, %lld vertices, %s, view %dx%d, %lld pumps\n",
-                store.ShapeLayers[1].NumRecords, vertices, memory ? "built in memory" : "read from a shapefile",
-                view.BitmapWidth, view.BitmapHeight, progress.pumps);
+    // Both must have drawn the same picture.
+    long long differ = 0;
+    const QImage& ours = renderer.Image();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) differ += ours.pixel(x, y) != img.pixel(x, y);
+    std::printf("%lld pixels differ from the baseline picture\n", differ);
+    std::printf("%d polygons, %lld vertices, %s, view %dx%d at %d bits, %lld pumps\n",
+                store.ShapeLayers[1].NumRecords, vertices,
+                memory ? "built in memory" : "read from a shapefile", view.BitmapWidth,
+                view.BitmapHeight, depth24 ? 24 : 32, progress.pumps);
     std::printf("redraw %.3f s, baseline %.3f s, ratio %.2f\n", best, baseline, best / baseline);
     return 0;
 }

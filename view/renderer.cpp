@@ -296,16 +296,26 @@ void MapRenderer::DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine) 
     const PointXY* src = pts.data() + 1;
     QPoint* dst = buf_.data();
     int minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+    // Consecutive vertices on the same pixel add nothing to the figure; at
+    // small scales they are most of a dense layer, so they are dropped.
+    int n = 0;
+    int lastX = INT32_MIN, lastY = INT32_MIN;
     for (int j = 0; j < cnt; ++j) {
         const int x = ClampPixel((src[j].X + offX) / scale);
         const int y = ClampPixel(hm1 - (src[j].Y + offY) / scale);
-        dst[j].setX(x);
-        dst[j].setY(y);
+        if (x == lastX && y == lastY) continue;
+        lastX = x;
+        lastY = y;
+        dst[n].setX(x);
+        dst[n].setY(y);
+        ++n;
         minX = std::min(minX, x);
         maxX = std::max(maxX, x);
         minY = std::min(minY, y);
         maxY = std::max(maxY, y);
     }
+    if (n == 1 && cnt > 1) dst[n++] = dst[0];  // keep a degenerate part a segment
+    cnt = n;
     // Parts wholly outside the bitmap cost nothing to skip.
     const int m = pen_.width() + 2;
     if (maxX < -m || maxY < -m || minX > image_.width() + m || minY > image_.height() + m) return;

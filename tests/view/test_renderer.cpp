@@ -504,6 +504,35 @@ TEST_F(Redraw, NorthCarolinaLiesInsideItsOutline) {
     EXPECT_EQ(img.pixel(va.x, va.y), Rgb(kWhite));
     EXPECT_GT(CountColour(img, s.FillColor), 640 * 480 / 10);
     EXPECT_GT(CountColour(img, s.LineColor), 1000);
+
+    // The same picture as every vertex drawn with plain QPainter calls, also
+    // zoomed in with most counties off the bitmap.
+    for (int zoom = 0; zoom < 2; ++zoom) {
+        if (zoom == 1) {
+            for (int k = 0; k < 3; ++k) {
+                ZoomIn(store, view);
+                r.DVDORedraw(progress);
+            }
+        }
+        QImage plain(view.BitmapWidth, view.BitmapHeight, QImage::Format_RGB32);
+        plain.fill(Qt::white);
+        QPainter p(&plain);
+        p.setPen(QPen(ColorFromRef(s.LineColor), 1));
+        p.setBrush(ColorFromRef(s.FillColor));
+        const ShpLayer& l = store.ShapeLayers[1];
+        for (int i = 1; i <= l.NumRecords; ++i)
+            for (int k = 1; k <= l.Shapes[i].NumParts; ++k) {
+                QPolygon poly;
+                for (int j = 1; j <= l.Shapes[i].PartSizes[k]; ++j) {
+                    const PointXY& v = l.Shapes[i].Parts[k].Pts[j];
+                    const PixelPoint px = WorldToPixel(store, view, v.X, v.Y);
+                    poly << QPoint(px.x, px.y);
+                }
+                p.drawPolygon(poly);
+            }
+        p.end();
+        EXPECT_TRUE(plain == r.Image()) << "zoom " << zoom;
+    }
 }
 
 }  // namespace
