@@ -16,11 +16,6 @@ namespace zemba {
 
 namespace {
 
-bool FileExists(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && fs::is_regular_file(path, ec);
-}
-
 bool DirExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::is_directory(path, ec);
@@ -48,16 +43,6 @@ namespace {
 const char* const kEmptySlot = " ";
 
 }  // namespace
-
-std::string FileNamePart(const std::string& path) {
-    std::size_t p = path.find_last_of('/');
-    return p == std::string::npos ? path : path.substr(p + 1);
-}
-
-std::string DirPart(const std::string& path) {
-    std::size_t p = path.find_last_of('/');
-    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
 
 std::string UpperExt(const std::string& path) {
     std::string name = FileNamePart(path);
@@ -195,7 +180,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
             prompter_.Message(MsgFamily::Error, 20);
             return false;
         }
-        options_.ShapeDir = DirPart(path);
+        options_.ShapeDir = DirectoryPart(path);
         const std::string previousName = store_.LayerFileName;
         store_.LayerFileName = path;
         Hourglass(true);
@@ -214,7 +199,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
         return ok;
     }
     if (ext == ".ZMP") {
-        options_.ProjectPath = DirPart(path);
+        options_.ProjectPath = DirectoryPart(path);
         store_.ProjectPath = options_.ProjectPath;
         prompter_.ShowErrorText("Map projects cannot be opened in this version of ZEMBA:\r\n" +
                                 path);
@@ -226,8 +211,8 @@ bool FileCommands::LoadFromFile(const std::string& path) {
         Result r = hooks_.LoadBackground(path);
         if (r) {
             store_.BaseImageLoaded = true;
-            options_.BaseImagesDir = DirPart(path);
-            store_.BaseImagePath = DirPart(path);
+            options_.BaseImagesDir = DirectoryPart(path);
+            store_.BaseImagePath = DirectoryPart(path);
             store_.BaseImageName = FileNamePart(path);
             if (hooks_.Redraw) hooks_.Redraw();
         }
@@ -237,7 +222,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
         return r.ok;
     }
     if (ext == ".BTD") {
-        store_.BtdPath = DirPart(path);
+        store_.BtdPath = DirectoryPart(path);
         store_.BtdName = FileNamePart(path);
         // No reader for data files exists, so nothing is attached.
         store_.BtdLoaded = false;
@@ -325,7 +310,7 @@ void FileCommands::Save() {
 
 void FileCommands::SaveAs() {
     if (Refused()) return;
-    std::string dir = DirPart(store_.LayerFileName);
+    std::string dir = DirectoryPart(store_.LayerFileName);
     if (!DirExists(dir)) dir = options_.ShapeDir;
     const std::string path =
         prompter_.ChooseSaveFile("Save As", dir, "Shape File Map(*.shp,*.zmp)|*.shp;*.zmp",

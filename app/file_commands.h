@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "core/file_io.h"
 #include "core/layer_store.h"
 #include "core/ui.h"
 
@@ -71,10 +72,6 @@ struct FileHooks {
     std::function<bool()> IsBusy;
 };
 
-// File-name part of a path (after the last '/').
-std::string FileNamePart(const std::string& path);
-// Directory part with its trailing '/' ("" when there is none).
-std::string DirPart(const std::string& path);
 // Upper-cased extension with its dot (".SHP"), or "".
 std::string UpperExt(const std::string& path);
 

@@ -273,6 +273,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     // 7. No layer file, no map project yet; the main window is open.
     store_.LayerFileName = "NoName.duh";
     store_.ProjectName = "Nada";
+    store_.ProjectPath = options_.ProjectPath;
     state_.MainWindowOpen = true;
 
     // 8. The sound facility (a wave player) was looked for by the program.
@@ -385,15 +386,14 @@ void TZeEditForm::BuildActions() {
     auto* sizes = new QActionGroup(this);
     for (int k = 0; k < kBitmapSizeCount; ++k) {
         const BitmapSizeEntry& e = kBitmapSizes[k];
-        auto* a = MakeAction(QString("Resize%1MI").arg(e.width), e.caption, e.caption);
+        auto* a = MakeAction(QString("Resize%1wMI").arg(e.width), e.caption, e.caption);
         a->setCheckable(true);
         a->setChecked(e.width == 640);
         sizes->addAction(a);
         connect(a, &QAction::triggered, this, [this, e] { ResizeBitmap(e.width, e.height); });
     }
+    sizes->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     auto* createSize = MakeAction("CreateSizeMI", "Create Size...", "Create Size");
-    sizes->addAction(createSize);
-    createSize->setCheckable(true);
     connect(createSize, &QAction::triggered, this, [this] { CreateSizeClick(); });
     auto* statusTop = MakeAction("StatusTopMI", "Status at Top", "Status at Top");
     auto* statusBottom = MakeAction("StatusBottomMI", "Status at Bottom", "Status at Bottom");
@@ -564,7 +564,7 @@ void TZeEditForm::BuildMenus() {
     QMenu* resize = overlay->addMenu("Bitmap Resize");
     resize->setObjectName("BitmapResizeMI");
     for (int k = 0; k < kBitmapSizeCount; ++k)
-        resize->addAction(Action(QString("Resize%1MI").arg(kBitmapSizes[k].width)));
+        resize->addAction(Action(QString("Resize%1wMI").arg(kBitmapSizes[k].width)));
     resize->addAction(Action("CreateSizeMI"));
     overlay->addSeparator();
     overlay->addAction(Action("StatusTopMI"));
@@ -939,14 +939,21 @@ void TZeEditForm::ReExtentFresh() {
     ResetFresh();
 }
 
+void TZeEditForm::CheckSizeItem() {
+    for (int k = 0; k < kBitmapSizeCount; ++k)
+        Action(QString("Resize%1wMI").arg(kBitmapSizes[k].width))
+            ->setChecked(kBitmapSizes[k].width == view_.BitmapWidth &&
+                         kBitmapSizes[k].height == view_.BitmapHeight);
+}
+
 void TZeEditForm::ResizeBitmap(int w, int h) {
-    if (Refused()) return;
-    if (SetBitmapSize(view_, w, h)) Redraw();
+    if (!Refused() && SetBitmapSize(view_, w, h)) Redraw();
+    CheckSizeItem();
 }
 
 void TZeEditForm::CreateSizeClick() {
-    if (Refused()) return;
-    if (RunCreateSizeDialog(prompter_, view_, this)) Redraw();
+    if (!Refused() && RunCreateSizeDialog(prompter_, view_, this)) Redraw();
+    CheckSizeItem();
 }
 
 void TZeEditForm::SetStatusAtTop(bool top) {

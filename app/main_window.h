@@ -141,6 +141,7 @@ private:
     void ReExtentFresh();
     void ResizeBitmap(int w, int h);
     void CreateSizeClick();
+    void CheckSizeItem();
     void PrintClick();
     void SetupPrinterClick();
     void HelpClick();

@@ -1,0 +1,274 @@
+// The main window, offscreen: its start state, the tool status level on the
+// controls, toolbars and their options, the layer boxes, the view after an
+// open, Esc, the first-show warning and the close questions.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/file_commands.h"
+#include "app/main_window.h"
+#include "app/options.h"
+#include "app/qt_progress.h"
+#include "tests/test_support.h"
+#include "view/renderer.h"
+
+namespace fs = std::filesystem;
+using namespace zemba;
+using zemba::test::ScriptedPrompter;
+using zemba::test::TempDir;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "zemba_app_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+struct Window {
+    TempDir dir;
+    LayerStore store;
+    Options options;
+    ScriptedPrompter prompter;
+    QtProgress progress;
+    std::unique_ptr<TZeEditForm> form;
+
+    explicit Window(int depth = 24) {
+        App();
+        MainWindowSetup s;
+        s.store = &store;
+        s.options = &options;
+        s.prompter = &prompter;
+        s.progress = &progress;
+        s.programDir = dir.path() + "/";
+        s.optionsPath = dir.file("zemba.pof");
+        s.screenDepth = depth;
+        form = std::make_unique<TZeEditForm>(s);
+    }
+    std::string Sample(const std::string& base) {
+        zemba::test::CopySample(base, dir.path());
+        return dir.file(fs::path(base).filename().string() + ".shp");
+    }
+    bool Enabled(const char* name) const {
+        QAction* a = form->Action(name);
+        EXPECT_NE(a, nullptr) << name;
+        return a && a->isEnabled();
+    }
+};
+
+}  // namespace
+
+TEST(MainWindow, StartsEmptyWithOnlyClearAndOpenEnabled) {
+    Window w;
+    EXPECT_FALSE(w.form->TerminateRequested());
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA");
+    // A first start writes the options file with the defaults.
+    EXPECT_EQ(fs::file_size(w.dir.file("zemba.pof")), kOptionsFileSize);
+
+    EXPECT_TRUE(w.Enabled("ClearAllNewTB"));
+    EXPECT_TRUE(w.Enabled("OpenTB"));
+    for (const char* n : {"SaveCurrentLayerTB", "ExportTB", "FullViewTB", "ZoomInTB", "PanTB",
+                          "ObjInfoTB", "FindTB", "SaveMI", "SaveAsMI", "ExportMI", "PrintMI"})
+        EXPECT_FALSE(w.Enabled(n)) << n;
+    EXPECT_FALSE(w.form->LayerCombo()->isEnabled());
+    EXPECT_FALSE(w.form->FieldCombo()->isEnabled());
+    EXPECT_TRUE(w.Enabled("OpenMI"));
+    EXPECT_TRUE(w.Enabled("ExitMI"));
+    EXPECT_EQ(w.form->Action("Reopen0MI")->text(), "&0  ");
+
+    // The Menu toolbar's five captioned buttons open the five menus.
+    const char* menus[] = {"Vector", "Overlay", "Information", "Classification", "Extraction"};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(w.form->MenuButton(k)->text(), menus[k]);
+        ASSERT_NE(w.form->MenuButton(k)->menu(), nullptr);
+        EXPECT_EQ(w.form->MenuButton(k)->toolButtonStyle(), Qt::ToolButtonTextOnly);
+    }
+    QMenu* vector = w.form->MenuButton(0)->menu();
+    QStringList items;
+    for (QAction* a : vector->actions())
+        if (!a->isSeparator()) items << a->text();
+    EXPECT_EQ(items, (QStringList{"Clear All", "Open...", "Reopen", "Save", "Save As...", "Import...",
+                                  "Export...", "Options...", "Setup Printer...", "Print...", "Exit"}));
+    EXPECT_EQ(w.form->Action("SaveMI")->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(w.form->Action("ExitMI")->shortcut(), QKeySequence("Alt+X"));
+    EXPECT_TRUE(w.form->Action("FitToWindowMI")->isChecked());
+    EXPECT_TRUE(w.form->Action("Resize640wMI")->isChecked());
+    EXPECT_TRUE(w.form->Action("StatusBottomMI")->isChecked());
+    EXPECT_EQ(w.form->Action("SsurgoSoilsDbMI")->statusTip(),
+              "Activate the Db before selecting an object");
+    EXPECT_EQ(w.form->Action("SsurgoSoilsDbMI")->toolTip(), "Activate Db");
+
+    // The edit buttons in their order, by hint.
+    QStringList edit;
+    for (QAction* a : w.form->Toolbar(TbEdit)->actions())
+        edit << (a->isSeparator() ? QString("|") : a->toolTip());
+    EXPECT_EQ(edit, (QStringList{"Obj Info", "Obj Info + Att db", "Obj Info + Ext db", "|", "Edit Shp",
+                                 "Edit Pt", "Move", "Delete", "New and Move", "Undo Edit"}));
+
+    // The first bitmap: 640 x 480 in the background colour.
+    const QImage& img = w.form->ViewImage();
+    EXPECT_EQ(img.size(), QSize(640, 480));
+    EXPECT_EQ(img.pixelColor(320, 240), QColor(255, 255, 255));
+}
+
+TEST(MainWindow, OpeningALayerRaisesTheLevelAndDrawsIt) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    EXPECT_EQ(w.store.LayerCount, 1);
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: nc.shp");
+    for (const char* n : {"SaveCurrentLayerTB", "ExportTB", "FullViewTB", "ZoomInTB", "SaveMI",
+                          "ExportMI", "PrintMI", "ClearAllNewTB"})
+        EXPECT_TRUE(w.Enabled(n)) << n;
+    // Tag 2 and the tools of windows still to come stay off.
+    EXPECT_FALSE(w.Enabled("EditPtTB"));
+    EXPECT_FALSE(w.Enabled("FindMI"));
+    EXPECT_TRUE(w.form->LayerCombo()->isEnabled());
+    EXPECT_EQ(w.form->LayerCombo()->currentText(), "nc.shp");
+    EXPECT_EQ(w.form->ShapeTypeBox()->text(), "Areas");
+    EXPECT_EQ(w.form->FieldCombo()->count(), w.store.ShapeLayers[1].NumFields);
+    EXPECT_EQ(w.form->FieldCombo()->currentIndex(), 0);
+    EXPECT_EQ(w.options.Recent[0], w.Sample("nc"));
+
+    // Something other than the background was drawn.
+    const QImage& img = w.form->ViewImage();
+    int drawn = 0;
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4)
+            if (img.pixelColor(x, y) != QColor(255, 255, 255)) ++drawn;
+    EXPECT_GT(drawn, 500);
+
+    // A second layer; picking the first in the box names it in the caption.
+    w.form->OpenStartFiles({w.Sample("types/point")});
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: point.shp");
+    EXPECT_EQ(w.form->ShapeTypeBox()->text(), "Points");
+    w.form->LayerCombo()->setCurrentIndex(0);
+    emit w.form->LayerCombo()->activated(0);
+    EXPECT_EQ(w.store.CurrentLayer, 1);
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: nc.shp");
+
+    // Clear All: back to level -1 and an empty view.
+    w.form->Action("ClearAllNewTB")->trigger();
+    EXPECT_EQ(w.store.LayerCount, 0);
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: ");
+    EXPECT_FALSE(w.Enabled("ExportTB"));
+    EXPECT_EQ(w.form->LayerCombo()->count(), 0);
+    EXPECT_EQ(w.form->FieldCombo()->count(), 0);
+    EXPECT_EQ(w.form->ViewImage().pixelColor(320, 240), QColor(255, 255, 255));
+}
+
+TEST(MainWindow, ToolbarTogglesAreKeptInTheOptionsFile) {
+    Window w;
+    QAction* clip = w.form->Action("ToolbarClipMI");
+    ASSERT_TRUE(clip->isChecked());
+    clip->trigger();
+    EXPECT_FALSE(clip->isChecked());
+    EXPECT_TRUE(w.form->Toolbar(TbClip)->isHidden());
+    EXPECT_FALSE(w.options.ToolbarVisible[TbClip]);
+
+    QAction* menu = w.form->Action("ToolbarMenuMI");
+    menu->trigger();
+    EXPECT_FALSE(w.form->Action("DisplayMenuToolbarPMI")->isChecked());
+    EXPECT_TRUE(w.form->Toolbar(TbMenu)->isHidden());
+
+    w.form->show();
+    w.form->close();
+    const std::string bytes = zemba::test::ReadFileBytes(w.dir.file("zemba.pof"));
+    ASSERT_EQ(bytes.size(), kOptionsFileSize);
+    // Menu, Clip, Exit, File, Edit, Zoom, Layer, Tools.
+    EXPECT_EQ(bytes.substr(4932, 8), std::string("\0\0\1\1\1\1\1\1", 8));
+
+    // A new start restores them.
+    Options again;
+    ASSERT_TRUE(ReadOptionsFile(w.dir.file("zemba.pof"), again));
+    EXPECT_FALSE(again.ToolbarVisible[TbClip]);
+}
+
+TEST(MainWindow, StatusPanelMovesAndSizesWithTheWindow) {
+    Window w;
+    w.form->show();
+    w.form->resize(409, 500);
+    QApplication::processEvents();
+    if (w.form->width() == 409) {
+        EXPECT_EQ(w.form->ProgressBar()->width(), 200);
+    }
+    w.form->resize(1000, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(w.form->XYPanel()->width(), (w.form->width() - 8) / 2);
+    EXPECT_TRUE(w.form->ProgressBar()->isHidden());
+
+    const int bottomY = w.form->HintPanel()->y();
+    w.form->Action("StatusTopMI")->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.form->Action("StatusTopMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("StatusBottomMI")->isChecked());
+    EXPECT_LT(w.form->HintPanel()->y(), bottomY);
+    w.form->close();
+}
+
+TEST(MainWindow, FirstShowWarnsOnlyForThe32BitFormat) {
+    {
+        Window w(32);
+        w.form->show();
+        QApplication::processEvents();
+        w.form->hide();
+        w.form->show();
+        QApplication::processEvents();
+        EXPECT_EQ(w.prompter.Count(MsgFamily::Warning, 40), 1);
+        w.form->close();
+    }
+    {
+        Window w(24);
+        w.form->show();
+        QApplication::processEvents();
+        EXPECT_EQ(w.prompter.Count(MsgFamily::Warning, 40), 0);
+        w.form->close();
+    }
+    EXPECT_FALSE(DepthSupported(16));
+    EXPECT_TRUE(DepthSupported(24));
+}
+
+TEST(MainWindow, EscClosesAndAllAtCloseSavesEveryModifiedLayer) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc"), w.Sample("world")});
+    ASSERT_EQ(w.store.LayerCount, 2);
+    for (int i = 1; i <= 2; ++i) w.store.ShapeLayers[i].Modified = 1;
+    fs::remove(w.dir.file("nc.shx"));
+    fs::remove(w.dir.file("world.shx"));
+    w.form->show();
+    w.prompter.answers = {Answer::All};
+
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w.form.get(), &esc);
+    EXPECT_FALSE(w.form->isVisible());
+    EXPECT_EQ(w.prompter.Count(MsgFamily::YesCancelAll, 3), 1);
+    EXPECT_TRUE(fs::exists(w.dir.file("nc.shx")));
+    EXPECT_TRUE(fs::exists(w.dir.file("world.shx")));
+    EXPECT_EQ(w.store.LayerCount, 0);  // released
+}
+
+TEST(MainWindow, ACloseDuringALongLoopWaitsForItsEnd) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    w.form->show();
+    {
+        QtProgress::BusyGuard busy(w.progress, false);
+        w.form->close();
+        EXPECT_TRUE(w.form->isVisible());
+        // Store-changing commands are refused meanwhile.
+        w.form->Action("ClearAllNewTB")->trigger();
+        EXPECT_EQ(w.store.LayerCount, 1);
+    }
+    w.form->close();
+    EXPECT_FALSE(w.form->isVisible());
+}
