@@ -275,7 +275,9 @@ void MapRenderer::FillBackground(QPainter& p) {
     }
     int cw = view_.ClientWidth > 0 ? std::min(view_.ClientWidth, W) : W;
     int ch = view_.ClientHeight > 0 ? std::min(view_.ClientHeight, H) : H;
-    if (cw < W || ch < H) image_.fill(Qt::white);
+    // Through the painter: QImage::fill on a 24-bit image paints with a
+    // painter of its own, which the running one refuses.
+    if (cw < W || ch < H) p.fillRect(0, 0, W, H, Qt::white);
     p.fillRect(0, 0, cw, ch, ColorFromRef(view_.BackgroundColor));
 }
 
