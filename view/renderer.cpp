@@ -41,6 +41,13 @@ int ClampPixel(double v) {
     return static_cast<int>(v);
 }
 
+// Parts that exist: a count beyond the arrays is not walked.
+int PartCount(const ShpObj& s) {
+    const long long n = std::min<long long>(
+        s.NumParts, std::min<long long>(s.Parts.size(), s.PartSizes.size()) - 1);
+    return n > 0 ? static_cast<int>(n) : 0;
+}
+
 const SymObj& EmptySymObj() {
     static const SymObj s;
     return s;
@@ -418,7 +425,8 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                     c.y() < image_.height() + 50)
                     DrawFigureAt(p, c, view_.DrawFigure);
             } else if (lineOrPoly) {
-                for (int k = 1; k <= s.NumParts; ++k) {
+                const int parts = PartCount(s);
+                for (int k = 1; k <= parts; ++k) {
                     if (!uniform) ApplyObjectStyle(p, o, false);
                     DrawPart(p, s, k, asLine);
                 }
@@ -434,7 +442,8 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                                        (s.YMin + store_.MapYOffset) / view_.ViewScale));
                         DrawFigureAt(p, c, view_.DrawFigure);
                     }
-                    for (int k = 1; k <= s.NumParts; ++k) DrawPart(p, s, k, st != 5);
+                    const int parts = PartCount(s);
+                    for (int k = 1; k <= parts; ++k) DrawPart(p, s, k, st != 5);
                 }
             }
         }
@@ -521,7 +530,8 @@ void MapRenderer::DrawShapeGeometry(int layer, const ShpObj& s, int part, bool a
         const long long n = std::min<long long>(s.NumPoints, static_cast<long long>(pts.size()) - 1);
         for (long long j = 1; j <= n; ++j) DrawFigureAt(*p, pixel(pts[j].X, pts[j].Y), view_.DrawFigure);
     } else {
-        for (int k = 1; k <= s.NumParts; ++k)
+        const int parts = PartCount(s);
+        for (int k = 1; k <= parts; ++k)
             if (part <= 0 || k == part) DrawPart(*p, s, k, asLine);
     }
 }
