@@ -298,7 +298,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
 
     // 11. Saved position.
     move(options_.MainPos.Left, options_.MainPos.Top);
-    resize(900, 680);
+    resize(1060, 760);
 
     // 12. The first view bitmap.
     MakeFirstBitmap();
@@ -679,8 +679,11 @@ void TZeEditForm::BuildToolbars() {
         toolbars_[TbZoom]->addAction(Action(n));
 
     // Control bar order: Menu, Clip, Layer, Edit, File, Exit, Tools, Zoom.
-    for (int t : {TbMenu, TbClip, TbLayer, TbEdit, TbFile, TbExit, TbTools, TbZoom})
-        addToolBar(Qt::TopToolBarArea, toolbars_[t]);
+    // Two rows, so that no toolbar hides its buttons behind an extension
+    // arrow in a window of ordinary width.
+    for (int t : {TbMenu, TbClip, TbLayer}) addToolBar(Qt::TopToolBarArea, toolbars_[t]);
+    addToolBarBreak(Qt::TopToolBarArea);
+    for (int t : {TbEdit, TbFile, TbExit, TbTools, TbZoom}) addToolBar(Qt::TopToolBarArea, toolbars_[t]);
 }
 
 void TZeEditForm::BuildCentre() {
@@ -712,7 +715,8 @@ void TZeEditForm::BuildCentre() {
     row->addWidget(hintLabel_, 1);
     row->addWidget(progressBar_);
     row->addWidget(xyPanel_);
-    progress_.Attach(progressBar_, hintLabel_);
+    // The readers' messages belong to the progress window, not to the hints.
+    progress_.Attach(progressBar_, nullptr);
 
     layout->addWidget(mapView_, 1);
     layout->addWidget(hintPanel_);
@@ -852,7 +856,8 @@ void TZeEditForm::DoRedraw() {
     view_.HighlightColor = options_.HighlightColor;
     view_.EditColor = options_.EditColor;
     view_.EditingColor = options_.EditingColor;
-    const QSize client = mapView_->ClientSize();
+    // A hidden window has no meaningful client area: fill the whole bitmap.
+    const QSize client = isVisible() ? mapView_->ClientSize() : QSize(0, 0);
     view_.ClientWidth = client.width();
     view_.ClientHeight = client.height();
     WorkBegins(true);
@@ -967,7 +972,7 @@ void TZeEditForm::SetStatusAtTop(bool top) {
 
 namespace {
 QPrinter& ThePrinter() {
-    static QPrinter printer(QPrinter::HighResolution);
+    static QPrinter printer;
     return printer;
 }
 }  // namespace
@@ -982,8 +987,15 @@ void TZeEditForm::PrintClick() {
     QPrintDialog dialog(&ThePrinter(), this);
     dialog.setWindowTitle("Print");
     if (dialog.exec() != QDialog::Accepted) return;
-    if (!PrintViewImage(ThePrinter(), renderer_->Image()))
-        prompter_.ShowErrorText("The view could not be printed.");
+    if (!PrintTo(ThePrinter())) prompter_.ShowErrorText("The view could not be printed.");
+}
+
+bool TZeEditForm::PrintTo(QPrinter& printer) {
+    // The page is placed in printer pixels; at a fixed 300 dpi a 640 x 480
+    // view prints about 11 cm wide, as on the printers the sizes were made
+    // for, whatever the device's own resolution.
+    printer.setResolution(kPrintDpi);
+    return PrintViewImage(printer, renderer_->Image());
 }
 
 void TZeEditForm::HelpClick() {

@@ -32,6 +32,7 @@ class QScrollArea;
 class QToolBar;
 class QToolButton;
 class QImage;
+class QPrinter;
 
 namespace zemba {
 
@@ -96,6 +97,10 @@ public:
     // DVDORedraw into the view image, with the store guarded meanwhile.
     // Skipped while another long loop runs (the loop's end redraws).
     void Redraw();
+
+    // Prints the view on `printer` (after its dialog); false on failure.
+    bool PrintTo(QPrinter& printer);
+    static constexpr int kPrintDpi = 300;
 
     // The about window, created after the main window.
     void SetAboutWindow(QWidget* about);

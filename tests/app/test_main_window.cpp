@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
@@ -271,4 +272,16 @@ TEST(MainWindow, ACloseDuringALongLoopWaitsForItsEnd) {
     }
     w.form->close();
     EXPECT_FALSE(w.form->isVisible());
+}
+
+TEST(MainWindow, PrintsTheViewToAPdfFile) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("world"), w.Sample("nc")});
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(w.dir.file("view.pdf")));
+    ASSERT_TRUE(w.form->PrintTo(printer));
+    const std::string pdf = zemba::test::ReadFileBytes(w.dir.file("view.pdf"));
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_GT(pdf.size(), 10000u);  // the picture is in it
 }
