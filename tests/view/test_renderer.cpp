@@ -349,9 +349,12 @@ TEST_F(Redraw, LabelsOnOpaqueOrTransparentBackgroundsFollowTheirShapes) {
 TEST_F(Redraw, BackgroundImageOrTheBackgroundColourInTheClientRectangle) {
     view.BackgroundColor = kGreen;
     view.ClientWidth = 50, view.ClientHeight = 200;
-    r.DVDORedraw(progress);
-    EXPECT_EQ(At(10, 10), Rgb(kGreen));
-    EXPECT_EQ(At(80, 10), Rgb(kWhite));
+    for (int depth : {24, 32}) {
+        r.SetPixelDepth(depth);
+        r.DVDORedraw(progress);
+        EXPECT_EQ(At(10, 10), Rgb(kGreen)) << depth;
+        EXPECT_EQ(At(80, 10), Rgb(kWhite)) << depth;
+    }
 
     QImage base(2, 2, QImage::Format_RGB32);
     base.fill(Qt::blue);
