@@ -30,8 +30,8 @@ struct FileCommands::BusyScope {
         if (c_.hooks_.LongWork) c_.hooks_.LongWork(true);
     }
     ~BusyScope() {
-        if (c_.hooks_.LongWork) c_.hooks_.LongWork(false);
         --c_.state_.Busy;
+        if (c_.hooks_.LongWork) c_.hooks_.LongWork(false);
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -192,9 +192,9 @@ bool FileCommands::LoadFromFile(const std::string& path) {
             // The name of a file that was not loaded must not become the
             // default name for saving.
             store_.LayerFileName = previousName;
-            prompter_.Message(MsgFamily::Error, 19, lastFailure_);
         }
         Hourglass(false);
+        if (!ok) prompter_.Message(MsgFamily::Error, 19, lastFailure_);
         Notify();
         return ok;
     }
@@ -290,10 +290,12 @@ void FileCommands::RebuildReopenMenu() {
 
 bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     Result r;
+    Hourglass(true);
     {
         BusyScope busy(*this);
         r = WriteShapefile(store_, i, path, progress_);
     }
+    Hourglass(false);
     if (!r) prompter_.ShowErrorText("Shape file not saved: " + path + "\r\n" + r.reason);
     return r.ok;
 }
@@ -303,9 +305,7 @@ void FileCommands::Save() {
     const std::int32_t i = store_.CurrentLayer;
     if (i < 1 || i > store_.LayerCount) return;
     const ShpLayer& L = store_.ShapeLayers[i];
-    Hourglass(true);
     SaveLayerTo(i, L.ShpPath + L.ShpName);
-    Hourglass(false);
 }
 
 void FileCommands::SaveAs() {
@@ -320,9 +320,7 @@ void FileCommands::SaveAs() {
     if (ext == ".SHP") {
         const std::int32_t i = store_.CurrentLayer;
         if (i < 1 || i > store_.LayerCount) return;
-        Hourglass(true);
         SaveLayerTo(i, path);
-        Hourglass(false);
     } else if (ext == ".ZMP") {
         prompter_.ShowErrorText("Map projects cannot be saved in this version of ZEMBA:\r\n" +
                                 path);
@@ -400,10 +398,8 @@ bool FileCommands::CloseSaveQuestions() {
             if (a == Answer::Yes) save = true;
         }
         if (!save) continue;
-        Hourglass(true);
         RecomputeLayerExtents(store_, i);
         bool ok = SaveLayerTo(i, L.ShpPath + L.ShpName);
-        Hourglass(false);
         if (!ok &&
             prompter_.AskYesNoText("Shape Layer" + std::to_string(i) +
                                    " was not saved. Close anyway and lose its changes?") !=

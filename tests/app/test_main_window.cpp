@@ -274,6 +274,22 @@ TEST(MainWindow, ACloseDuringALongLoopWaitsForItsEnd) {
     EXPECT_FALSE(w.form->isVisible());
 }
 
+TEST(MainWindow, AClosePutOffByALoopHappensWhenTheLoopEnds) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    w.form->show();
+    FileHooks& hooks = w.form->Commands().hooks();
+    hooks.LongWork(true);  // as a read or redraw does
+    w.form->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_EQ(w.store.LayerCount, 1);
+    hooks.LongWork(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(w.form->isVisible());
+    EXPECT_EQ(w.store.LayerCount, 0);
+}
+
 TEST(MainWindow, PrintsTheViewToAPdfFile) {
     Window w;
     w.form->OpenStartFiles({w.Sample("world"), w.Sample("nc")});
