@@ -301,3 +301,33 @@ TEST(MainWindow, PrintsTheViewToAPdfFile) {
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_GT(pdf.size(), 10000u);  // the picture is in it
 }
+
+TEST(MainWindow, ViewToolsAndBitmapSizes) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    const double width = w.store.MapXMax - w.store.MapXMin;
+
+    w.form->Action("ZoomInTB")->trigger();
+    EXPECT_NEAR(w.store.MapXMax - w.store.MapXMin, width / 2, 1e-9);
+    EXPECT_FALSE(w.form->Action("FitToWindowMI")->isChecked());
+    w.form->Action("FullViewTB")->trigger();
+    EXPECT_NEAR(w.store.MapXMax - w.store.MapXMin, width, 1e-9);
+    EXPECT_TRUE(w.form->Action("FitToWindowMI")->isChecked());
+    EXPECT_TRUE(w.form->Action("FullViewTB")->isChecked());
+
+    // Zoom Win and Pan exclude each other; a second click turns a tool off.
+    w.form->Action("PanTB")->trigger();
+    EXPECT_TRUE(w.form->Action("PanMI")->isChecked());
+    w.form->Action("ZoomWinTB")->trigger();
+    EXPECT_TRUE(w.form->Action("ZoomAreaMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("PanMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("PanTB")->isChecked());
+    w.form->Action("ZoomAreaMI")->trigger();
+    EXPECT_FALSE(w.form->Action("ZoomAreaMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("ZoomWinTB")->isChecked());
+
+    w.form->Action("Resize1024wMI")->trigger();
+    EXPECT_EQ(w.form->ViewImage().size(), QSize(1024, 768));
+    EXPECT_TRUE(w.form->Action("Resize1024wMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("Resize640wMI")->isChecked());
+}
