@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QAction>
 #include <QActionGroup>
@@ -754,6 +755,9 @@ void TZeEditForm::BuildCentre() {
                     mapView_->RefreshImage();
                     if (Refused()) return;
                     if (Action("ZoomAreaMI")->isChecked()) {
+                        // A click without a drag would zoom to a zero-sized
+                        // rectangle; the tool stays on for a real drag.
+                        if (std::abs(p.x() - s.x) < 3 && std::abs(p.y() - s.y) < 3) return;
                         ZoomArea(store_, view_, s.x, s.y, p.x(), p.y());
                         // Zoom Area is one-shot.
                         AllOff();
