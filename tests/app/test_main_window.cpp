@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QToolBar>
 #include <QToolButton>
@@ -20,6 +21,7 @@
 #include "app/options.h"
 #include "app/qt_progress.h"
 #include "tests/test_support.h"
+#include "view/map_view.h"
 #include "view/renderer.h"
 
 namespace fs = std::filesystem;
@@ -330,4 +332,44 @@ TEST(MainWindow, ViewToolsAndBitmapSizes) {
     EXPECT_EQ(w.form->ViewImage().size(), QSize(1024, 768));
     EXPECT_TRUE(w.form->Action("Resize1024wMI")->isChecked());
     EXPECT_FALSE(w.form->Action("Resize640wMI")->isChecked());
+}
+
+namespace {
+void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button,
+           Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, mods);
+    QApplication::sendEvent(w, &e);
+}
+}  // namespace
+
+TEST(MainWindow, DragsWithThePanAndZoomWinTools) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    w.form->show();
+    QApplication::processEvents();
+    QWidget* image = w.form->MapViewWidget()->ImageWidget();
+
+    w.form->Action("PanTB")->trigger();
+    const double xo = w.store.MapXOffset, yo = w.store.MapYOffset;
+    const double scale = w.form->View().ViewScale;
+    Mouse(image, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    Mouse(image, QEvent::MouseMove, {130, 90}, Qt::NoButton);
+    Mouse(image, QEvent::MouseButtonRelease, {140, 80}, Qt::LeftButton);
+    EXPECT_NEAR(w.store.MapXOffset, xo + 40 * scale, 1e-9);
+    EXPECT_NEAR(w.store.MapYOffset, yo + 20 * scale, 1e-9);
+    EXPECT_TRUE(w.form->Action("PanMI")->isChecked());  // Pan stays on
+    EXPECT_FALSE(w.form->View().RubberBandActive);
+
+    w.form->Action("ZoomWinTB")->trigger();
+    const double span = w.store.MapXMax - w.store.MapXMin;
+    Mouse(image, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    Mouse(image, QEvent::MouseButtonRelease, {101, 100}, Qt::LeftButton);  // a click
+    EXPECT_DOUBLE_EQ(w.store.MapXMax - w.store.MapXMin, span);
+    EXPECT_TRUE(w.form->Action("ZoomAreaMI")->isChecked());
+    Mouse(image, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    Mouse(image, QEvent::MouseButtonRelease, {260, 220}, Qt::LeftButton);
+    EXPECT_NEAR(std::abs(w.store.MapXMax - w.store.MapXMin), 160 * scale, 1e-6);
+    EXPECT_FALSE(w.form->Action("ZoomAreaMI")->isChecked());  // one-shot
+    w.form->close();
 }
