@@ -5,6 +5,7 @@
 
 #include "core/attributes.h"
 #include "core/file_io.h"
+#include "core/vertex_arena.h"
 
 namespace zemba {
 
@@ -138,7 +139,9 @@ bool ReadMultiPart(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3,
         if (numPoints > 0 && !rc.Take(&s.Parts[1].Pts[1], 16 * static_cast<std::size_t>(numPoints)))
             return false;
     } else {
-        std::vector<std::int32_t> starts(static_cast<std::size_t>(numParts));
+        // Reused between records: one allocation for the whole file.
+        static thread_local std::vector<std::int32_t> starts;
+        starts.resize(static_cast<std::size_t>(numParts));
         if (numParts > 0 && !rc.Take(starts.data(), startBytes)) return false;
         s.NumPoints = static_cast<std::int32_t>(numPoints);
         s.NumParts = static_cast<std::int32_t>(numParts);
@@ -226,6 +229,9 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
         return Result::Fail("unknown shape type " + std::to_string(type));
 
     const bool keep3 = HasM(type);  // Z types carry M too
+    // Vertex arrays of big line and polygon files come from one bulk arena;
+    // the file's size bounds what they need.
+    VertexArena arena(point ? 0 : in.size());
     L.Shapes.assign(1, ShpObj{});
     L.Shapes3.clear();
     if (keep3) L.Shapes3.assign(1, ShpObj3{});

@@ -5,6 +5,7 @@
 //   zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp
 //                                       read FILE and write it again
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -54,7 +55,7 @@ struct Summary {
     Extent vertices;
 };
 
-Summary Summarise(const ShpLayer& L) {
+Summary Summarise(const ShpLayer& L, bool withExtent) {
     Summary s;
     const bool point = IsPointType(L.ShapeType);
     for (std::int32_t k = 1; k < static_cast<std::int32_t>(L.Shapes.size()); ++k) {
@@ -70,6 +71,7 @@ Summary Summarise(const ShpLayer& L) {
         }
         s.parts += o.NumParts;
         s.points += o.NumPoints;
+        if (!withExtent) continue;
         for (std::size_t p = 1; p < o.Parts.size(); ++p)
             for (std::size_t j = 1; j < o.Parts[p].Pts.size(); ++j) s.vertices.Add(o.Parts[p].Pts[j].X, o.Parts[p].Pts[j].Y);
     }
@@ -212,10 +214,13 @@ int main(int argc, char** argv) {
         }
         if (!json) return 0;
     }
-    Summary s = Summarise(L);
+    Summary s = Summarise(L, json);
     if (json)
         PrintJson(L, s);
     else
         PrintSummary(L, s);
-    return 0;
+    // The layer goes with the process; releasing it shape by shape first
+    // would only add to the wait.
+    std::fflush(stdout);
+    std::_Exit(std::ferror(stdout) ? 1 : 0);
 }
