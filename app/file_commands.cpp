@@ -56,27 +56,16 @@ std::string UpperExt(const std::string& path) {
 std::string CaptionFor(const std::string& name) { return "ZEMBA Editor: " + FileNamePart(name); }
 
 std::string ShapeFileTypeRG(std::int32_t code) {
+    // The shapefile types have their names in the store; the box also names
+    // a few codes of other formats.
     switch (code) {
-        case 1: return "Points";
-        case 3: return "Lines";
-        case 5: return "Areas";
         case 7: return "P.A.L. MZ";
-        case 8: return "MultiPnt";
-        case 11: return "PointsZ";
-        case 13: return "LinesZ";
-        case 15: return "AreasZ";
-        case 18: return "MultiPntZ";
-        case 21: return "PointsM";
-        case 23: return "LinesM";
-        case 25: return "AreasM";
-        case 28: return "MultiPntM";
-        case 31: return "MultiPatch";
         case 32: return "Mesh TIN";
         case 34: return "Fan";
         case 36: return "Strip";
         case 37: return "OI Polys";
         case 39: return "Rings";
-        default: return {};
+        default: return ShapeTypeName(code);
     }
 }
 
