@@ -229,9 +229,6 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
         return Result::Fail("unknown shape type " + std::to_string(type));
 
     const bool keep3 = HasM(type);  // Z types carry M too
-    // Vertex arrays of big line and polygon files come from one bulk arena;
-    // the file's size bounds what they need.
-    VertexArena arena(point ? 0 : in.size());
     L.Shapes.assign(1, ShpObj{});
     L.Shapes3.clear();
     if (keep3) L.Shapes3.assign(1, ShpObj3{});
@@ -247,8 +244,17 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
             hint = std::min<std::uint64_t>(hint, in.size() / 12);
             L.Shapes.reserve(hint + 1);
             if (keep3) L.Shapes3.reserve(hint + 1);
+            // The shape styles get their room now too, so that it can be
+            // faulted in while the file is read.
+            if (static_cast<std::int32_t>(store.SymLayers.size()) <= i) store.SymLayers.resize(i + 1);
+            store.SymLayers[i].SymObjs.reserve(hint + 1);
         }
     }
+    // Vertex arrays of big line and polygon files come from one bulk arena;
+    // the file's size bounds what they need.
+    VertexArena arena(point ? 0 : in.size(),
+                      {{L.Shapes.data(), L.Shapes.capacity() * sizeof(ShpObj)},
+                       {store.SymLayers[i].SymObjs.data(), store.SymLayers[i].SymObjs.capacity() * sizeof(SymObj)}});
     L.NullShape.clear();
 
     progress.SetRange(0, 100);

@@ -38,7 +38,7 @@ void Unmap(VertexArena::Block* b) {
 
 }  // namespace
 
-VertexArena::VertexArena(std::uint64_t bytes) {
+VertexArena::VertexArena(std::uint64_t bytes, std::vector<Region> alsoFault) {
     const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     if (bytes < (16u << 20) || t_active) return;  // small reads gain nothing
     std::size_t size = (static_cast<std::size_t>(bytes) + page - 1) / page * page;
@@ -54,7 +54,15 @@ VertexArena::VertexArena(std::uint64_t bytes) {
     t_active = block_;
     Block* b = block_;
     // Fault the pages in ahead of the reader, a few megabytes at a time.
-    b->populate = std::thread([b] {
+    b->populate = std::thread([b, regions = std::move(alsoFault), page] {
+        for (const Region& r : regions) {
+            // Whole pages inside the region only: the edges may be shared
+            // with other heap memory, which is left alone.
+            auto start = (reinterpret_cast<std::uintptr_t>(r.data) + page - 1) / page * page;
+            auto end = (reinterpret_cast<std::uintptr_t>(r.data) + r.bytes) / page * page;
+            if (r.data && end > start)
+                madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+        }
         const std::size_t step = 4u << 20;
         for (std::size_t off = 0; off < b->size && !b->stop.load(std::memory_order_relaxed); off += step) {
             if (madvise(b->base + off, std::min(step, b->size - off), MADV_POPULATE_WRITE) != 0) break;

@@ -11,13 +11,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zemba {
 
 class VertexArena {
 public:
-    // Reserves `bytes` (rounded up to pages) and starts faulting them in.
-    explicit VertexArena(std::uint64_t bytes);
+    struct Region {
+        void* data;
+        std::size_t bytes;
+    };
+    // Reserves `bytes` (rounded up to pages) and starts faulting them in,
+    // after the other regions named (memory the reader is about to fill).
+    explicit VertexArena(std::uint64_t bytes, std::vector<Region> alsoFault = {});
     // Stops handing out memory; returns the unused tail to the system.
     ~VertexArena();
     VertexArena(const VertexArena&) = delete;
