@@ -252,9 +252,12 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
     }
     // Vertex arrays of big line and polygon files come from one bulk arena;
     // the file's size bounds what they need.
-    VertexArena arena(point ? 0 : in.size(),
-                      {{L.Shapes.data(), L.Shapes.capacity() * sizeof(ShpObj)},
-                       {store.SymLayers[i].SymObjs.data(), store.SymLayers[i].SymObjs.capacity() * sizeof(SymObj)}});
+    std::vector<VertexArena::Region> room{{L.Shapes.data(), L.Shapes.capacity() * sizeof(ShpObj)}};
+    if (static_cast<std::int32_t>(store.SymLayers.size()) > i) {
+        auto& objs = store.SymLayers[i].SymObjs;
+        room.push_back({objs.data(), objs.capacity() * sizeof(SymObj)});
+    }
+    VertexArena arena(point ? 0 : in.size(), std::move(room));
     L.NullShape.clear();
 
     progress.SetRange(0, 100);
