@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "tests/test_support.h"
+
+using namespace zemba::test;
+
+namespace {
+struct Outcome {
+    int status;
+    std::string out;
+};
+Outcome Info(const std::string& args) {
+    std::string cmd = std::string(ZEMBA_BIN_DIR) + "/zemba-info " + args;
+    Outcome r{-1, {}};
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+}  // namespace
+
+TEST(ZembaInfo, JsonSummaryOfARealMap) {
+    Outcome r = Info("--json '" + DataPath("nc.shp") + "'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    // A real JSON parser checks the numbers against an independent reader.
+    TempDir d;
+    WriteFileBytes(d.file("out.json"), r.out);
+    std::string check =
+        "/usr/bin/python3 -c \"import json,sys; j=json.load(open(sys.argv[1])); "
+        "print(j['shape_type'], j['records'], j['nulls'], j['parts'], j['points'], len(j['fields']), "
+        "len(j['values']), j['values'][0][4], j['fields'][4]['name'], j['fields'][4]['type'], "
+        "repr(j['header_extent'][0]), j['vertex_extent'][0] >= j['header_extent'][0])\" '" +
+        d.file("out.json") + "' 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(check.c_str(), "r"), pclose);
+    char buf[512] = {0};
+    std::size_t n = fread(buf, 1, sizeof buf - 1, p.get());
+    std::string got(buf, n);
+    EXPECT_EQ(got, "5 100 0 108 2529 14 100 Ashe NAME 1 -84.3238525390625 True\n");
+}
+
+TEST(ZembaInfo, ReadableSummaryAndRewrite) {
+    TempDir d;
+    Outcome r = Info("'" + DataPath("types/pointz.shp") + "'");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Shape type:    11 (PointsZ)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Records:       3"), std::string::npos) << r.out;
+
+    Outcome w = Info("--rewrite '" + d.file("nc2.shp") + "' --dat --dxf '" + DataPath("nc.shp") + "'");
+    ASSERT_EQ(w.status, 0);
+    EXPECT_EQ(ReadFileBytes(d.file("nc2.shp")), ReadFileBytes(DataPath("nc.shp")));
+    EXPECT_FALSE(ReadFileBytes(d.file("nc2.dat")).empty());
+    EXPECT_NE(ReadFileBytes(d.file("nc2.dxf")).find("POLYLINE"), std::string::npos);
+}
+
+TEST(ZembaInfo, UnreadableFileIsOneLineAndStatusOne) {
+    TempDir d;
+    WriteFileBytes(d.file("bad.shp"), std::string(50, 'x'));
+    for (std::string f : {d.file("bad.shp"), d.file("missing.shp"), DataPath("types/multipatch.shp")}) {
+        std::string cmd = std::string(ZEMBA_BIN_DIR) + "/zemba-info '" + f + "' 2>&1 >/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
+        char buf[1024] = {0};
+        std::size_t n = fread(buf, 1, sizeof buf - 1, p.get());
+        std::string err(buf, n);
+        int st = pclose(p.release());
+        EXPECT_EQ(WEXITSTATUS(st), 1) << f;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.rfind("zemba-info: ", 0), 0u) << err;
+    }
+}
