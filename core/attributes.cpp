@@ -320,7 +320,9 @@ void PutF64(std::string& out, double v) {
 }  // namespace
 
 Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i, Progress& progress) {
-    const std::string attPath = ChangeFileExt(path, path.size() > 4 && path.substr(path.size() - 4) == ".ATT" ? ".ATT" : ".att");
+    // `path` may name the shapefile or the .att itself, in either case.
+    const bool namesAtt = UpperCase(ChangeFileExt(FileNamePart(path), "")) + ".ATT" == UpperCase(FileNamePart(path));
+    const std::string attPath = namesAtt ? path : ChangeFileExt(path, ".att");
     std::string atxPath = ChangeFileExt(path, ".atx");
     if (!FileExists(atxPath) && FileExists(ChangeFileExt(path, ".ATX"))) atxPath = ChangeFileExt(path, ".ATX");
     const std::int64_t n = store.ShapeLayers[i].NumRecords;
