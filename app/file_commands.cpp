@@ -165,7 +165,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     if (Refused()) return false;
     const std::string ext = UpperExt(path);
     if (ext == ".SHP") {
-        if (!FileExists(ChangeFileExt(path, ".dbf")) && !FileExists(ChangeFileExt(path, ".DBF"))) {
+        if (!FileExists(CompanionFile(path, ".dbf"))) {
             prompter_.Message(MsgFamily::Error, 20);
             return false;
         }

@@ -23,6 +23,13 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path.substr(0, dot) + ext;
 }
 
+std::string CompanionFile(const std::string& path, const std::string& ext) {
+    std::string lower = ChangeFileExt(path, ext);
+    if (FileExists(lower)) return lower;
+    std::string upper = ChangeFileExt(path, UpperCase(ext));
+    return FileExists(upper) ? upper : lower;
+}
+
 // ---------------------------------------------------------------------------
 // The table is read whole into memory and handed to the table library
 // through its file hooks: one read of the file instead of a seek and a read
@@ -186,16 +193,9 @@ std::string FieldValueText(const FieldDefRec& field, const char* raw, int width)
 Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress) {
     ShpLayer& L = store.ShapeLayers[i];
     progress.SetPosition(0);
-    L.DbfName = ChangeFileExt(L.ShpName, ".dbf");
+    const std::string path = CompanionFile(L.ShpPath + L.ShpName, ".dbf");
+    L.DbfName = FileNamePart(path);
     L.DbfPath = L.ShpPath;
-    std::string path = L.DbfPath + L.DbfName;
-    if (!FileExists(path)) {
-        std::string upper = ChangeFileExt(L.ShpPath + L.ShpName, ".DBF");
-        if (FileExists(upper)) {
-            path = upper;
-            L.DbfName = FileNamePart(upper);
-        }
-    }
 
     std::string bytes;
     {
@@ -323,8 +323,7 @@ Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i,
     // `path` may name the shapefile or the .att itself, in either case.
     const bool namesAtt = UpperCase(ChangeFileExt(FileNamePart(path), "")) + ".ATT" == UpperCase(FileNamePart(path));
     const std::string attPath = namesAtt ? path : ChangeFileExt(path, ".att");
-    std::string atxPath = ChangeFileExt(path, ".atx");
-    if (!FileExists(atxPath) && FileExists(ChangeFileExt(path, ".ATX"))) atxPath = ChangeFileExt(path, ".ATX");
+    const std::string atxPath = CompanionFile(path, ".atx");
     const std::int64_t n = store.ShapeLayers[i].NumRecords;
 
     std::string att;

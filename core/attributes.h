@@ -24,4 +24,9 @@ Result WriteSideFiles(const LayerStore& store, const std::string& path, std::int
 // `path` with its extension replaced by `ext` (which includes the dot).
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
+// The companion of `path` with extension `ext` (lower case, with the dot):
+// the lower-case name when it exists, else the upper-case one when that
+// exists (files from DOS tools), else the lower-case name.
+std::string CompanionFile(const std::string& path, const std::string& ext);
+
 }  // namespace zemba

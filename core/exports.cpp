@@ -24,16 +24,6 @@ struct Doubles {
     }
 };
 
-const ShpObj3* Kept3(const ShpLayer& L, std::int32_t k) {
-    if (L.Shapes3.size() != L.Shapes.size()) return nullptr;
-    const ShpObj3& s3 = L.Shapes3[k];
-    const ShpObj& s = L.Shapes[k];
-    if (s3.NumPoints != s.NumPoints || s3.Parts.size() != s.Parts.size()) return nullptr;
-    for (std::size_t p = 1; p < s.Parts.size(); ++p)
-        if (s3.Parts[p].Pts.size() != s.Parts[p].Pts.size()) return nullptr;
-    return &s3;
-}
-
 std::int32_t PartCount(const ShpObj& s, std::int32_t k) {
     if (k >= static_cast<std::int32_t>(s.PartSizes.size()) || k >= static_cast<std::int32_t>(s.Parts.size()))
         return 0;
@@ -72,7 +62,7 @@ Result ExportCoordinates(const LayerStore& store, std::int32_t i, const std::str
         if ((k & 1023) == 0) progress.SetPosition(static_cast<long long>(k) * 100 / n);
         progress.Pump();
         const ShpObj& s = L.Shapes[k];
-        const ShpObj3* s3 = Kept3(L, k);
+        const ShpObj3* s3 = L.KeptZM(k);
         const bool null = L.IsNullShape(k);
         if (type == 1 || type == 11 || type == 21) {
             // A null point has no position: NaN says so.
@@ -151,7 +141,7 @@ Result ExportDxf(const LayerStore& store, std::int32_t i, const std::string& pat
             line(RoundTripNumber(s.YMin));
             lines({"30", "0.000000"});
         } else if (IsMultiPartType(type)) {
-            const ShpObj3* s3 = withZ ? Kept3(L, k) : nullptr;
+            const ShpObj3* s3 = withZ ? L.KeptZM(k) : nullptr;
             const bool closed = IsPolygonType(type);
             for (std::int32_t p = 1; p <= s.NumParts; ++p) {
                 lines({"0", "POLYLINE", "8", "0", "70", closed ? "1" : "8", "66", "1", "10", "0.000000", "20",

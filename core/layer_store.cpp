@@ -42,6 +42,17 @@ bool IsPolygonType(std::int32_t t) { return t == 5 || t == 15 || t == 25; }
 bool HasZ(std::int32_t t) { return t == 11 || t == 13 || t == 15 || t == 18; }
 bool HasM(std::int32_t t) { return HasZ(t) || t == 21 || t == 23 || t == 25 || t == 28; }
 
+const ShpObj3* ShpLayer::KeptZM(std::int32_t k) const {
+    if (Shapes3.size() != Shapes.size() || k < 0 || static_cast<std::size_t>(k) >= Shapes.size()) return nullptr;
+    const ShpObj3& s3 = Shapes3[k];
+    const ShpObj& s = Shapes[k];
+    if (s3.NumPoints != s.NumPoints || s3.NumParts != s.NumParts || s3.Parts.size() != s.Parts.size())
+        return nullptr;
+    for (std::size_t p = 1; p < s.Parts.size(); ++p)
+        if (s3.Parts[p].Pts.size() != s.Parts[p].Pts.size()) return nullptr;
+    return &s3;
+}
+
 void LayerStore::AppendLayerSlot() {
     LayerCount += 1;
     CurrentLayer = LayerCount;

@@ -131,6 +131,9 @@ struct ShpLayer {
     bool IsNullShape(std::int32_t k) const {
         return k >= 0 && static_cast<std::size_t>(k) < NullShape.size() && NullShape[k] != 0;
     }
+    // Z and M of shape k when they were kept and still match its geometry
+    // (an edit that changed the shape without them leaves nullptr).
+    const ShpObj3* KeptZM(std::int32_t k) const;
 };
 
 struct SymObj {

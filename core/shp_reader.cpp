@@ -236,8 +236,7 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
     // a capacity hint, the records themselves are read from the main file.
     {
         BlockReader shx;
-        std::string idx = ChangeFileExt(store.LayerFileName, ".shx");
-        if (!FileExists(idx)) idx = ChangeFileExt(store.LayerFileName, ".SHX");
+        const std::string idx = CompanionFile(store.LayerFileName, ".shx");
         if (shx.Open(idx) && shx.size() > 100) {
             std::uint64_t hint = (shx.size() - 100) / 8;
             // A record takes at least 12 bytes of the main file.
@@ -347,11 +346,7 @@ Result ReadShapefile(LayerStore& store, Prompter& prompter, Progress& progress) 
     if (!r) return r;
 
     store.SetLoadedLayerDefaults(i);
-    std::string att = ChangeFileExt(store.LayerFileName, ".att");
-    if (!FileExists(att)) {
-        std::string upper = ChangeFileExt(store.LayerFileName, ".ATT");
-        if (FileExists(upper)) att = upper;
-    }
+    const std::string att = CompanionFile(store.LayerFileName, ".att");
     if (FileExists(att)) {
         Result side = ReadSideFiles(store, att, i, progress);
         if (!side) prompter.ShowErrorText("The style file " + att + " was not applied: " + side.reason);

@@ -7,19 +7,6 @@ namespace zemba {
 
 namespace {
 
-// Z and M of shape k when the layer kept them and they still match its
-// geometry (an edit that changed the shape without them leaves zeros).
-const ShpObj3* KeptShape3(const ShpLayer& L, std::int32_t k) {
-    if (L.Shapes3.size() != L.Shapes.size()) return nullptr;
-    const ShpObj3& s3 = L.Shapes3[k];
-    const ShpObj& s = L.Shapes[k];
-    if (s3.NumPoints != s.NumPoints || s3.NumParts != s.NumParts || s3.Parts.size() != s.Parts.size())
-        return nullptr;
-    for (std::size_t p = 1; p < s.Parts.size(); ++p)
-        if (s3.Parts[p].Pts.size() != s.Parts[p].Pts.size()) return nullptr;
-    return &s3;
-}
-
 // Content length in 16-bit words of shape k as the layer's type writes it.
 std::int64_t ContentWords(std::int32_t type, const ShpObj& s, bool null) {
     if (null) return 2;
@@ -204,7 +191,7 @@ Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string
         if (null)
             a.I32LE(0);
         else
-            Content(a, type, L, s, KeptShape3(L, k));
+            Content(a, type, L, s, L.KeptZM(k));
     }
     shp.Write(a.b);
     shx.Write(x.b);

@@ -194,11 +194,8 @@ int main(int argc, char** argv) {
     store.AppendLayerSlot();
     store.LayerFileName = input;
     Result r = ReadShapefile(store, prompter, progress);
-    if (r) {
-        const ShpLayer& L = store.ShapeLayers[1];
-        if (FileExists(L.ShpPath + ChangeFileExt(L.ShpName, ".dbf")) || FileExists(ChangeFileExt(input, ".DBF")))
-            r = LoadAttributes(store, 1, progress);
-    }
+    // A shapefile without its table still has a summary.
+    if (r && FileExists(CompanionFile(input, ".dbf"))) r = LoadAttributes(store, 1, progress);
     if (!r) {
         std::fprintf(stderr, "zemba-info: %s: %s\n", input.c_str(), r.reason.c_str());
         return 1;
