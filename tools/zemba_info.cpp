@@ -4,12 +4,16 @@
 //   zemba-info --json FILE.shp          one JSON object
 //   zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp
 //                                       read FILE and write it again
+//   zemba-info --script FILE [LAYER.shp...]
+//   zemba-info -e 'cmd; cmd' [LAYER.shp...]
+//                                       run the program's own commands
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/attributes.h"
 #include "core/exports.h"
@@ -17,6 +21,15 @@
 #include "core/layer_store.h"
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
+
+#ifdef ZEMBA_INFO_SCRIPT
+#include <QApplication>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "tools/script.h"
+#endif
 
 using namespace zemba;
 
@@ -33,9 +46,74 @@ public:
 int Usage() {
     std::fprintf(stderr,
                  "usage: zemba-info [--json] FILE.shp\n"
-                 "       zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp\n");
+                 "       zemba-info --rewrite OUT.shp [--dat] [--dxf] FILE.shp\n"
+#ifdef ZEMBA_INFO_SCRIPT
+                 "       zemba-info --script FILE [LAYER.shp...]\n"
+                 "       zemba-info -e 'COMMAND; COMMAND...' [LAYER.shp...]\n"
+                 "       zemba-info --commands     (lists the script commands)\n"
+#endif
+                 );
     return 2;
 }
+
+#ifdef ZEMBA_INFO_SCRIPT
+// Runs a script; layers named on the command line are opened first.
+int RunScriptMode(int argc, char** argv, const std::string& text, const std::vector<std::string>& layers) {
+    // The renderer needs a Qt application; without a display it draws offscreen.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ScriptSession session(std::cout);
+    try {
+        std::vector<ScriptArgs> commands;
+        for (const std::string& l : layers) commands.push_back({"open", l});
+        for (ScriptArgs& c : ParseScript(text)) commands.push_back(std::move(c));
+        RunScript(session, commands);
+    } catch (const ScriptError& e) {
+        std::cout.flush();
+        std::fprintf(stderr, "zemba-info: %s\n", e.what());
+        return 1;
+    }
+    std::cout.flush();
+    return std::cout.fail() ? 1 : 0;
+}
+
+int ScriptMain(int argc, char** argv, bool& handled) {
+    std::string text;
+    std::vector<std::string> layers;
+    bool script = false;
+    for (int a = 1; a < argc; ++a) {
+        std::string arg = argv[a];
+        if (arg == "--commands") {
+            handled = true;
+            for (const ScriptCommand& c : ScriptCommands()) std::printf("%s\n", c.usage.c_str());
+            return 0;
+        }
+        if ((arg == "--script" || arg == "-e") && a + 1 < argc) {
+            script = true;
+            std::string value = argv[++a];
+            if (arg == "-e") {
+                text += value + "\n";
+            } else {
+                std::ifstream in(value, std::ios::binary);
+                if (!in) {
+                    handled = true;
+                    std::fprintf(stderr, "zemba-info: %s: cannot be read\n", value.c_str());
+                    return 1;
+                }
+                std::ostringstream ss;
+                ss << in.rdbuf();
+                text += ss.str() + "\n";
+            }
+        } else {
+            layers.push_back(arg);
+        }
+    }
+    if (!script) return 0;
+    handled = true;
+    return RunScriptMode(argc, argv, text, layers);
+}
+#endif
 
 struct Extent {
     double xmin = std::numeric_limits<double>::infinity(), ymin = xmin;
@@ -173,6 +251,13 @@ void PrintSummary(const ShpLayer& L, const Summary& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef ZEMBA_INFO_SCRIPT
+    {
+        bool handled = false;
+        int status = ScriptMain(argc, argv, handled);
+        if (handled) return status;
+    }
+#endif
     bool json = false, dat = false, dxf = false;
     std::string rewrite, input;
     for (int a = 1; a < argc; ++a) {

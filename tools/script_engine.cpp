@@ -1,0 +1,150 @@
+// The script runner: parsing, the command table and the session.
+#include <QGuiApplication>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "tools/script.h"
+#include "view/renderer.h"
+
+namespace zemba {
+
+namespace {
+std::vector<ScriptCommand>& Table() {
+    static std::vector<ScriptCommand> commands;
+    return commands;
+}
+}  // namespace
+
+bool RegisterScriptCommand(ScriptCommand cmd) {
+    Table().push_back(std::move(cmd));
+    return true;
+}
+
+const std::vector<ScriptCommand>& ScriptCommands() { return Table(); }
+
+Answer ScriptPrompter::Message(MsgFamily family, int number, const std::string& value) {
+    last = "message " + std::to_string(number) + (value.empty() ? "" : ": " + value);
+    std::fprintf(stderr, "zemba-info: %s\n", last.c_str());
+    (void)family;
+    return answer;
+}
+
+Answer ScriptPrompter::AskYesNoText(const std::string& text) {
+    last = text;
+    std::fprintf(stderr, "zemba-info: %s\n", text.c_str());
+    return answer;
+}
+
+void ScriptPrompter::ShowErrorText(const std::string& text) {
+    last = text;
+    std::fprintf(stderr, "zemba-info: %s\n", text.c_str());
+}
+
+Answer ScriptPrompter::AbortRetryIgnore(const std::string& text) {
+    last = text;
+    std::fprintf(stderr, "zemba-info: %s\n", text.c_str());
+    return Answer::Abort;
+}
+
+ScriptSession::ScriptSession(std::ostream& o) : out(o) {
+    files = std::make_unique<FileCommands>(store, options, prompter, progress, state);
+}
+
+ScriptSession::~ScriptSession() = default;
+
+MapRenderer& ScriptSession::Renderer() {
+    if (!renderer) renderer = std::make_unique<MapRenderer>(store, view);
+    return *renderer;
+}
+
+void ScriptSession::NeedLayer() const {
+    if (store.LayerCount < 1) throw ScriptError("no layer is loaded");
+}
+
+std::vector<ScriptArgs> ParseScript(const std::string& text) {
+    std::vector<ScriptArgs> result;
+    ScriptArgs cur;
+    std::string word;
+    bool inWord = false, quoted = false;
+    auto endWord = [&] {
+        if (inWord) cur.push_back(word);
+        word.clear();
+        inWord = false;
+    };
+    auto endCommand = [&] {
+        endWord();
+        if (!cur.empty()) result.push_back(cur);
+        cur.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted) {
+            if (c == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    word += '"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                word += c;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quoted = true;
+            inWord = true;
+        } else if (c == '\n' || c == '\r' || c == ';') {
+            endCommand();
+        } else if (c == '#' && !inWord) {
+            while (i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r') ++i;
+        } else if (c == ' ' || c == '\t') {
+            endWord();
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted) throw ScriptError("unbalanced quote");
+    endCommand();
+    return result;
+}
+
+void RunScript(ScriptSession& session, const std::vector<ScriptArgs>& commands) {
+    for (const ScriptArgs& line : commands) {
+        const std::string& name = line[0];
+        const ScriptCommand* found = nullptr;
+        for (const ScriptCommand& c : ScriptCommands())
+            if (c.name == name) found = &c;
+        if (!found) throw ScriptError("unknown command \"" + name + "\"");
+        ScriptArgs args(line.begin() + 1, line.end());
+        const int n = static_cast<int>(args.size());
+        if (n < found->minArgs || (found->maxArgs >= 0 && n > found->maxArgs))
+            throw ScriptError("usage: " + found->usage);
+        try {
+            found->fn(session, args);
+        } catch (const ScriptError& e) {
+            throw ScriptError(name + ": " + e.what());
+        }
+    }
+}
+
+double ScriptNumber(const std::string& text) {
+    const char* s = text.c_str();
+    char* end = nullptr;
+    double v = std::strtod(s, &end);
+    if (text.empty() || end == s || *end != '\0' || !std::isfinite(v))
+        throw ScriptError("\"" + text + "\" is not a number");
+    return v;
+}
+
+int ScriptInt(const std::string& text) {
+    double v = ScriptNumber(text);
+    if (v != std::floor(v) || v < -2147483647.0 || v > 2147483647.0)
+        throw ScriptError("\"" + text + "\" is not a whole number");
+    return static_cast<int>(v);
+}
+
+}  // namespace zemba
