@@ -70,7 +70,14 @@ std::string ShapeFileTypeRG(std::int32_t code) {
 }
 
 void PushRecent(std::array<std::string, 5>& recent, const std::string& path) {
-    for (int k = 4; k > 0; --k) recent[k] = recent[k - 1];
+    // A file already listed moves to the top instead of appearing twice.
+    int from = 4;
+    for (int k = 0; k < 5; ++k)
+        if (recent[k] == path) {
+            from = k;
+            break;
+        }
+    for (int k = from; k > 0; --k) recent[k] = recent[k - 1];
     recent[0] = path;
 }
 
@@ -153,12 +160,16 @@ void FileCommands::UpdateToolStatus(int level) {
 void FileCommands::Open() {
     if (Refused()) return;
     std::string path = prompter_.ChooseOpenFile(
-        "Open", options_.ShapeDir, "Shape File Maps(*.shp, *.zmp)|*.shp;*.zmp;*.bmp;*.btd");
+        "Open", options_.ShapeDir,
+        "Shape File Maps(*.shp, *.zmp)|*.shp;*.zmp|Bitmaps (*.bmp)|*.bmp|Data files (*.btd)|*.btd");
     if (path.empty() || !FileExists(path)) return;
-    PushRecent(options_.Recent, path);
     state_.LastOpenedFile = path;
-    RebuildReopenMenu();
-    LoadFromFile(path);
+    // Only a file that opened joins the recent list (a data file is listed
+    // though nothing is loaded from it).
+    if (LoadFromFile(path) || UpperExt(path) == ".BTD") {
+        PushRecent(options_.Recent, path);
+        RebuildReopenMenu();
+    }
 }
 
 bool FileCommands::LoadFromFile(const std::string& path) {
@@ -305,24 +316,35 @@ void FileCommands::SaveAs() {
         prompter_.ChooseSaveFile("Save As", dir, "Shape File Map(*.shp,*.zmp)|*.shp;*.zmp",
                                  FileNamePart(store_.LayerFileName));
     if (path.empty()) return;
-    const std::string ext = UpperExt(path);
+    // A name typed without an extension is a shapefile's.
+    const std::string target = UpperExt(path).empty() ? path + ".shp" : path;
+    const std::string ext = UpperExt(target);
     if (ext == ".SHP") {
         const std::int32_t i = store_.CurrentLayer;
         if (i < 1 || i > store_.LayerCount) return;
-        SaveLayerTo(i, path);
+        SaveLayerTo(i, target);
     } else if (ext == ".ZMP") {
         prompter_.ShowErrorText("Map projects cannot be saved in this version of ZEMBA:\r\n" +
-                                path);
+                                target);
+    } else {
+        prompter_.ShowErrorText("Nothing was saved: a layer is saved as a .shp file.\r\n" + target);
     }
 }
 
 void FileCommands::Export() {
     if (Refused()) return;
     const std::string path = prompter_.ChooseSaveFile(
-        "Export", options_.ShapeDir, "Export File (*.dat *.dxf *.bmp)|*.dat;*.dxf;*.bmp",
+        "Export", options_.ShapeDir,
+        "Export File (*.dxf *.dat *.bmp)|*.dxf;*.dat;*.bmp|DXF drawing (*.dxf)|*.dxf|"
+        "Coordinates (*.dat)|*.dat|Bitmap (*.bmp)|*.bmp",
         ChangeFileExt(FileNamePart(store_.LayerFileName), ".dxf"));
     if (path.empty()) return;
-    const std::string ext = UpperExt(path);
+    const std::string target = UpperExt(path).empty() ? path + ".dxf" : path;
+    const std::string ext = UpperExt(target);
+    if (ext != ".DAT" && ext != ".DXF" && ext != ".BMP") {
+        prompter_.ShowErrorText("Nothing was exported: choose a .dxf, .dat or .bmp name.\r\n" + target);
+        return;
+    }
     const std::int32_t i = store_.CurrentLayer;
     const bool haveLayer = i >= 1 && i <= store_.LayerCount;
     Result r;
@@ -330,14 +352,14 @@ void FileCommands::Export() {
     {
         BusyScope busy(*this);
         if (ext == ".DAT" && haveLayer)
-            r = ExportCoordinates(store_, i, path, progress_);
+            r = ExportCoordinates(store_, i, target, progress_);
         else if (ext == ".DXF" && haveLayer)
-            r = ExportDxf(store_, i, path, progress_);
+            r = ExportDxf(store_, i, target, progress_);
         else if (ext == ".BMP" && hooks_.SaveViewBitmap)
-            r = hooks_.SaveViewBitmap(path);
+            r = hooks_.SaveViewBitmap(target);
     }
     Hourglass(false);
-    if (!r) prompter_.ShowErrorText("Export failed: " + path + "\r\n" + r.reason);
+    if (!r) prompter_.ShowErrorText("Export failed: " + target + "\r\n" + r.reason);
 }
 
 void FileCommands::ClearAll() {

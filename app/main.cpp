@@ -2,6 +2,7 @@
 // the files named on the command line and runs the message loop.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -23,6 +24,7 @@ namespace {
 void Usage() {
     std::printf(
         "usage: zemba [--quit-after-ms N] [--snapshot FILE.png] [FILE.shp|FILE.bmp ...]\n"
+        "       zemba --help | --version\n"
         "  Opens the files given, as Vector > Open does.\n"
         "  --quit-after-ms N  closes the main window after N ms (also ZEMBA_QUIT_AFTER_MS)\n"
         "  --snapshot FILE    saves a picture of the main window just before that\n");
@@ -31,6 +33,21 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help and version need no display: answer them before the application
+    // object, which aborts without one.
+    for (int k = 1; k < argc; ++k) {
+        const std::string a = argv[k];
+        if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        }
+        if (a == "--version" || a == "-v") {
+            std::printf("zemba %s\n", ZEMBA_VERSION);
+            return 0;
+        }
+        // Values of options are not taken for options themselves.
+        if (a == "--quit-after-ms" || a == "--snapshot") ++k;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZEMBA");
     // No help file until the main window sets its own.
@@ -43,23 +60,20 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     for (int k = 1; k < args.size(); ++k) {
         const QString& a = args[k];
-        if (a == "--help" || a == "-h") {
-            Usage();
-            return 0;
-        } else if (a == "--quit-after-ms" && k + 1 < args.size()) {
+        if (a == "--quit-after-ms" && k + 1 < args.size()) {
             quitAfterMs = args[++k].toLong();
         } else if (a == "--snapshot" && k + 1 < args.size()) {
-            snapshot = args[++k].toStdString();
+            snapshot = QFile::encodeName(args[++k]).toStdString();
         } else if (a.startsWith("--")) {
             std::fprintf(stderr, "zemba: unknown option %s\n", a.toLocal8Bit().constData());
             Usage();
             return 2;
         } else {
-            files.push_back(a.toLocal8Bit().toStdString());
+            files.push_back(QFile::encodeName(a).toStdString());
         }
     }
 
-    const std::string programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const std::string programDir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
     zemba::Options options;
     zemba::SystemSoundPlayer player;
     zemba::MessageSounds sounds(options, player, programDir, player.HasWavePlayer());
@@ -94,7 +108,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(quitAfterMs, &form, [&form, snapshot] {
             if (!snapshot.empty()) {
                 QPixmap shot = form.grab();
-                if (!shot.save(QString::fromStdString(snapshot)))
+                if (!shot.save(QFile::decodeName(snapshot.c_str())))
                     std::fprintf(stderr, "zemba: cannot write %s\n", snapshot.c_str());
             }
             form.close();

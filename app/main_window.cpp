@@ -34,6 +34,8 @@
 #include <QVBoxLayout>
 
 #include "app/help.h"
+#include "app/messages.h"
+#include "app/qt_prompter.h"
 #include "view/cbit_form.h"
 #include "view/map_view.h"
 #include "view/print_view.h"
@@ -280,9 +282,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     // 8. The sound facility (a wave player) was looked for by the program.
     // Beeps work without it, so its absence only matters to a user who has
     // asked for sounds.
-    if (!setup.soundFacilityFound &&
-        std::find(options_.SoundOn.begin(), options_.SoundOn.end(), true) != options_.SoundOn.end())
-        prompter_.Message(MsgFamily::Error, 2);
+    if (WarnNoWavePlayer(options_, setup.soundFacilityFound)) prompter_.Message(MsgFamily::Error, 2);
 
     // 9. Layer store and map state at their start values.
     store_.ClearAll();
@@ -1017,13 +1017,13 @@ void TZeEditForm::AboutClick() {
 void TZeEditForm::SetAboutWindow(QWidget* about) { aboutBox_ = about; }
 
 Result TZeEditForm::SaveViewBitmap(const std::string& path) {
-    const QString file = L1(path);
+    const QString file = FsName(path);
     if (!renderer_->Image().save(file, "BMP")) return Result::Fail("The file could not be written.");
     return Result::Ok();
 }
 
 Result TZeEditForm::LoadBackground(const std::string& path) {
-    QImageReader reader(L1(path), "BMP");
+    QImageReader reader(FsName(path), "BMP");
     QImage img = reader.read();
     if (img.isNull()) return Result::Fail(ToL1(reader.errorString()));
     renderer_->SetBaseImage(img);
@@ -1069,31 +1069,32 @@ void TZeEditForm::ApplyToolStatus() {
 void TZeEditForm::SyncFromState() {
     if (syncing_) return;
     ++syncing_;
-    setWindowTitle(L1(state_.Caption));
+    setWindowTitle(FsName(state_.Caption));
     layerCombo_->clear();
-    for (const std::string& s : state_.LayerItems) layerCombo_->addItem(L1(s));
+    for (const std::string& s : state_.LayerItems) layerCombo_->addItem(FsName(s));
     layerCombo_->setCurrentIndex(state_.LayerIndex);
     fieldCombo_->clear();
     for (const std::string& s : state_.FieldItems) fieldCombo_->addItem(L1(s));
     fieldCombo_->setCurrentIndex(state_.FieldIndex);
     shapeTypeBox_->setText(L1(state_.ShapeTypeText));
-    for (int k = 0; k < 5; ++k) reopenItems_[k]->setText(L1(state_.ReopenCaptions[k]));
+    for (int k = 0; k < 5; ++k) reopenItems_[k]->setText(FsName(state_.ReopenCaptions[k]));
     ApplyToolStatus();
     --syncing_;
 }
 
 void TZeEditForm::OpenStartFiles(const std::vector<std::string>& paths) {
     for (const std::string& p : paths) {
-        QFileInfo fi(L1(p));
+        QFileInfo fi(FsName(p));
         if (!fi.exists()) {
             prompter_.ShowErrorText("File not found: " + p);
             continue;
         }
-        const std::string abs = ToL1(fi.absoluteFilePath());
-        PushRecent(options_.Recent, abs);
+        const std::string abs = FromFsName(fi.absoluteFilePath());
         state_.LastOpenedFile = abs;
-        commands_->RebuildReopenMenu();
-        commands_->LoadFromFile(abs);
+        if (commands_->LoadFromFile(abs)) {
+            PushRecent(options_.Recent, abs);
+            commands_->RebuildReopenMenu();
+        }
     }
 }
 

@@ -66,7 +66,21 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The catalogue text stays as it is; a caller's reason follows on its own
+// line.
+std::string WithReason(const std::string& text, const std::string& reason) {
+    if (reason.empty() || text.empty()) return text;
+    return text + "\r\n" + reason;
+}
+
 }  // namespace
+
+bool WarnNoWavePlayer(const Options& options, bool playerFound) {
+    if (playerFound || !options.SoundIsWave) return false;
+    for (bool on : options.SoundOn)
+        if (on) return true;
+    return false;
+}
 
 std::string MessageText(MsgFamily family, int number, const std::string& value) {
     switch (family) {
@@ -74,17 +88,17 @@ std::string MessageText(MsgFamily family, int number, const std::string& value) 
         if (number == 0) return {};
         return "Error in File data Number: \r\n" + std::to_string(number) + "\r\n" + value;
     case MsgFamily::Info:
-        return Lookup(kInfo, number);
+        return WithReason(Lookup(kInfo, number), value);
     case MsgFamily::YesNo:
-        return Lookup(kYesNo, number);
+        return WithReason(Lookup(kYesNo, number), value);
     case MsgFamily::YesCancelAll:
         if (number == 2) return "Print 1 [OK] or [All] " + value + " pages?";
         if (number == 3) return "Shape Layer" + value + " Modified. Save changes?";
         return {};
     case MsgFamily::Warning:
-        return Lookup(kWarning, number);
+        return WithReason(Lookup(kWarning, number), value);
     case MsgFamily::Error:
-        return Lookup(kError, number);
+        return WithReason(Lookup(kError, number), value);
     }
     return {};
 }

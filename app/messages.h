@@ -27,6 +27,10 @@ const char* MessageTitle(MsgFamily family);
 // (ShowErrorNumber).
 int MessageSoundIndex(MsgFamily family);
 
+// Message 2 (no sound facility) is for a user who asked for wave sounds
+// that cannot be played; beeps need no player.
+bool WarnNoWavePlayer(const Options& options, bool playerFound);
+
 // Name of the wave file played instead of the beep.
 constexpr const char* kWaveFileName = "ERRORV.WAV";
 

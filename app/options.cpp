@@ -309,9 +309,10 @@ bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string&
         // Keep the unusable file for the user, then start from the defaults.
         const std::string bad = path + ".bad";
         std::string kept;
-        if (std::rename(path.c_str(), bad.c_str()) == 0) kept = " The old file is kept as " + bad + ".";
-        prompter.ShowErrorText("The options file could not be used and was replaced by the defaults: " +
-                               r.reason + "." + kept);
+        if (std::rename(path.c_str(), bad.c_str()) == 0) kept = "\r\nThe old file is kept as\r\n" + bad;
+        // Paths on lines of their own, so the box shows them whole.
+        prompter.ShowErrorText("The options file could not be used and was replaced by the defaults:\r\n" +
+                               path + "\r\n" + r.reason + "." + kept);
     }
     SetDefaultOptions(o, programDir);
     SaveOptions(o, path, prompter);

@@ -4,7 +4,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QStringDecoder>
 
 namespace zemba {
 
@@ -14,10 +17,8 @@ QString Latin1(const std::string& s) {
     return QString::fromLatin1(s.data(), static_cast<int>(s.size()));
 }
 
-// File names go through the local 8-bit encoding so that a non-Latin-1 name
-// still names the file on disk.
-QString LocalPath(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string FromLocalPath(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString LocalPath(const std::string& s) { return FsName(s); }
+std::string FromLocalPath(const QString& s) { return FromFsName(s); }
 
 QMessageBox::Icon IconOf(MsgFamily family) {
     switch (family) {
@@ -49,12 +50,54 @@ std::vector<std::string> SplitBar(const std::string& s) {
 
 }  // namespace
 
+QString FsName(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<int>(path.size())));
+}
+
+std::string FromFsName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString ShownText(const std::string& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError()) return s;
+    return Latin1(text);
+}
+
+std::string FilterExtension(const std::string& nameFilter) {
+    // The first pattern between the last parentheses: "A (*.shp *.zmp)" -> "shp".
+    const auto open = nameFilter.rfind('(');
+    std::string patterns = open == std::string::npos ? nameFilter : nameFilter.substr(open + 1);
+    const auto star = patterns.find("*.");
+    if (star == std::string::npos) return {};
+    std::string ext;
+    for (std::size_t i = star + 2; i < patterns.size(); ++i) {
+        const char c = patterns[i];
+        if (c == ' ' || c == ')' || c == ';' || c == ',' || c == '*' || c == '?') break;
+        ext += c;
+    }
+    return ext;
+}
+
+std::string WithFilterExtension(const std::string& path, const std::string& nameFilter) {
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name.find('.') != std::string::npos) return path;
+    const std::string ext = FilterExtension(nameFilter);
+    return ext.empty() ? path : path + "." + ext;
+}
+
 std::string QtFileFilter(const std::string& filter) {
     if (filter.empty()) return {};
     const std::vector<std::string> parts = SplitBar(filter);
     std::string out;
     for (std::size_t i = 0; i < parts.size(); i += 2) {
-        const std::string& name = parts[i];
+        std::string name = parts[i];
+        // A name that lists its own patterns shows the real list once.
+        const auto paren = name.find('(');
+        if (paren != std::string::npos) {
+            name.erase(paren);
+            while (!name.empty() && name.back() == ' ') name.pop_back();
+        }
         std::string patterns = i + 1 < parts.size() ? parts[i + 1] : name;
         for (char& c : patterns)
             if (c == ';') c = ' ';
@@ -116,7 +159,7 @@ Answer QtPrompter::Message(MsgFamily family, int number, const std::string& valu
     sounds_.Play(family);
 
     QMessageBox box(IconOf(family), QString::fromLatin1(MessageTitle(family)),
-                    Latin1(DisplayText(MessageText(family, number, value))), QMessageBox::NoButton,
+                    ShownText(DisplayText(MessageText(family, number, value))), QMessageBox::NoButton,
                     parent_);
     switch (family) {
     case MsgFamily::YesNo:
@@ -147,7 +190,7 @@ Answer QtPrompter::Message(MsgFamily family, int number, const std::string& valu
 Answer QtPrompter::AskYesNoText(const std::string& text) {
     sounds_.Play(MsgFamily::YesNo);
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(MessageTitle(MsgFamily::YesNo)),
-                    Latin1(DisplayText(text)), QMessageBox::Yes | QMessageBox::No, parent_);
+                    ShownText(DisplayText(text)), QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     Answer a = Run(box);
@@ -157,14 +200,14 @@ Answer QtPrompter::AskYesNoText(const std::string& text) {
 void QtPrompter::ShowErrorText(const std::string& text) {
     sounds_.Play(MsgFamily::Error);
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(MessageTitle(MsgFamily::Error)),
-                    Latin1(DisplayText(text)), QMessageBox::Ok, parent_);
+                    ShownText(DisplayText(text)), QMessageBox::Ok, parent_);
     Run(box);
 }
 
 Answer QtPrompter::AbortRetryIgnore(const std::string& text) {
     sounds_.Play(MsgFamily::Warning);
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(MessageTitle(MsgFamily::Warning)),
-                    Latin1(DisplayText(text)),
+                    ShownText(DisplayText(text)),
                     QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
     box.setDefaultButton(QMessageBox::Abort);
     box.setEscapeButton(QMessageBox::Abort);
@@ -172,24 +215,52 @@ Answer QtPrompter::AbortRetryIgnore(const std::string& text) {
     return a == Answer::None ? Answer::Abort : a;
 }
 
+namespace {
+
+// The file dialogs open wide enough for their name, size, type and date
+// columns.
+constexpr int kDialogWidth = 900;
+constexpr int kDialogHeight = 560;
+
+QStringList NameFilters(const std::string& filter) {
+    const QString f = QString::fromLatin1(QtFileFilter(filter).c_str());
+    return f.isEmpty() ? QStringList() : f.split(QStringLiteral(";;"));
+}
+
+}  // namespace
+
 std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::string& dir,
                                        const std::string& filter) {
-    const QString path = QFileDialog::getOpenFileName(parent_, Latin1(title), LocalPath(dir),
-                                                      Latin1(QtFileFilter(filter)));
-    return FromLocalPath(path);
+    QFileDialog dialog(parent_, Latin1(title), LocalPath(dir));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFilters(filter));
+    dialog.resize(kDialogWidth, kDialogHeight);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return FromLocalPath(dialog.selectedFiles().first());
 }
 
 std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& dir,
                                        const std::string& filter, const std::string& suggested) {
     QString start = LocalPath(dir);
-    if (!suggested.empty()) {
-        if (!start.isEmpty() && !start.endsWith(QLatin1Char('/'))) start += QLatin1Char('/');
-        start += LocalPath(suggested);
-    }
-    // QFileDialog asks before overwriting by default.
-    const QString path =
-        QFileDialog::getSaveFileName(parent_, Latin1(title), start, Latin1(QtFileFilter(filter)));
-    return FromLocalPath(path);
+    QFileDialog dialog(parent_, Latin1(title), start);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before overwriting
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = NameFilters(filter);
+    dialog.setNameFilters(filters);
+    // A name typed without an extension takes the chosen filter's, as file
+    // dialogs on every desktop do.
+    auto suffixFor = [](const QString& nameFilter) {
+        return QString::fromStdString(FilterExtension(nameFilter.toStdString()));
+    };
+    if (!filters.isEmpty()) dialog.setDefaultSuffix(suffixFor(filters.first()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, suffixFor](const QString& f) { dialog.setDefaultSuffix(suffixFor(f)); });
+    if (!suggested.empty()) dialog.selectFile(LocalPath(suggested));
+    dialog.resize(kDialogWidth, kDialogHeight);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return WithFilterExtension(FromLocalPath(dialog.selectedFiles().first()),
+                               dialog.selectedNameFilter().toStdString());
 }
 
 }  // namespace zemba

@@ -2,6 +2,7 @@
 // with the catalogue's texts and sounds, and the file dialogs.
 #pragma once
 
+#include <QString>
 #include <string>
 
 #include "app/messages.h"
@@ -61,8 +62,23 @@ private:
     void* hookContext_ = nullptr;
 };
 
-// "A (*.a)|*.a;*.b|B|*" -> the Qt name filter "A (*.a) (*.a *.b);;B (*)".
+// "A (*.a)|*.a;*.b|B|*" -> the Qt name filter "A (*.a *.b);;B (*)": a name
+// that lists patterns of its own shows the entry's list once.
 std::string QtFileFilter(const std::string& filter);
+
+// Extension (without the dot) of a Qt name filter's first pattern, "" for "*".
+std::string FilterExtension(const std::string& nameFilter);
+// `path` with the filter's extension added when its file name has none.
+std::string WithFilterExtension(const std::string& path, const std::string& nameFilter);
+
+// File names are the file system's bytes: convert them with its encoding,
+// never as Latin-1.
+QString FsName(const std::string& path);
+std::string FromFsName(const QString& path);
+
+// Text for a box that may hold a file name beside catalogue text: UTF-8 when
+// the bytes are valid UTF-8, else Latin-1.
+QString ShownText(const std::string& text);
 
 // "\r\n" and lone "\r" become "\n" for display.
 std::string DisplayText(const std::string& text);

@@ -117,8 +117,10 @@ void LayerStore::ClearAll() {
     LayerOrder.clear();
     HitList.assign(1, HitEntry{});
     HitCount = 0;
+    // The map state returns to the start state.
     MapXMin = MapYMin = 0;
     MapXMax = MapYMax = MapWidth = MapHeight = 1;
+    MapXOffset = MapYOffset = 0;
     LayerFileName = "NoName.duh";
     ProjectName = "Nada";
     MapChanged = false;
@@ -133,9 +135,13 @@ void LayerStore::ApplyLayerExtents(std::int32_t i) {
     ShpLayer& L = ShapeLayers[i];
     L.XShift = L.XMin == 0 ? 0.0 : -L.XMin;
     L.YShift = L.YMin == 0 ? 0.0 : -L.YMin;
-    if (std::fabs(L.XShift) > std::fabs(MapXOffset)) MapXOffset = L.XShift;
-    if (std::fabs(L.YShift) > std::fabs(MapYOffset)) MapYOffset = L.YShift;
+    // The first layer sets the map translation and extent. Later layers
+    // leave the view where it is: widening the translation to a layer far
+    // from the others (metres after degrees) moved every layer off the
+    // view. Full View on such a layer shows it by its own shift.
     if (i == 1) {
+        MapXOffset = L.XShift;
+        MapYOffset = L.YShift;
         MapXMin = L.XMin;
         MapYMin = L.YMin;
         MapXMax = L.XMax;

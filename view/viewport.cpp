@@ -96,52 +96,53 @@ bool FitToLayer(LayerStore& store, ViewState& view, int layer) {
     return true;
 }
 
-void ZoomIn(LayerStore& store, ViewState& view) {
-    store.MapXMax -= store.MapWidth / 4;
-    store.MapXMin += store.MapWidth / 4;
-    store.MapYMax -= store.MapHeight / 4;
-    store.MapYMin += store.MapHeight / 4;
-    UpdateViewScale(store, view);
-    store.MapXOffset -= (SafeWidth(view) / 2.0) * view.ViewScale;
-    store.MapYOffset -= (SafeHeight(view) / 2.0) * view.ViewScale;
+namespace {
+
+// World point at the centre of the bitmap.
+void ViewCentre(const LayerStore& store, const ViewState& view, double& Xc, double& Yc) {
+    Xc = -store.MapXOffset + (SafeWidth(view) / 2.0) * view.ViewScale;
+    Yc = -store.MapYOffset + (SafeHeight(view) / 2.0) * view.ViewScale;
 }
 
-void ZoomOut(LayerStore& store, ViewState& view) {
-    const double oldScale = view.ViewScale;
-    store.MapXMax += store.MapWidth / 4;
-    store.MapXMin -= store.MapWidth / 4;
-    store.MapYMax += store.MapHeight / 4;
-    store.MapYMin -= store.MapHeight / 4;
-    store.MapXOffset += (SafeWidth(view) / 4.0) * oldScale;
-    store.MapYOffset += (SafeHeight(view) / 4.0) * oldScale;
-    UpdateViewScale(store, view);
-}
-
-// Click zoom brings the clicked point to the centre of the bitmap at the new
-// scale (in rather than halving a distance from the centre, which threw a
-// click on the centre to the right edge).
-static void ZoomToClick(LayerStore& store, ViewState& view, int x, int y) {
-    const double Xc = XtoWorld(store, view, x);
-    const double Yc = YtoWorld(store, view, view.BitmapHeight - y);
+// Scales the spans by `factor` around the world point (Xc, Yc) and brings
+// that point to the centre of the bitmap. The spans are taken whatever the
+// order of the stored extent (a Zoom Area leaves Max below Min), and the
+// extent is stored in order afterwards, so every zoom keeps working.
+void ZoomAbout(LayerStore& store, ViewState& view, double factor, double Xc, double Yc) {
+    const double w = std::fabs(store.MapXMax - store.MapXMin) * factor;
+    const double h = std::fabs(store.MapYMax - store.MapYMin) * factor;
+    store.MapXMin = Xc - w / 2;
+    store.MapXMax = Xc + w / 2;
+    store.MapYMin = Yc - h / 2;
+    store.MapYMax = Yc + h / 2;
     UpdateViewScale(store, view);
     store.MapXOffset = (SafeWidth(view) / 2.0) * view.ViewScale - Xc;
     store.MapYOffset = (SafeHeight(view) / 2.0) * view.ViewScale - Yc;
 }
 
+}  // namespace
+
+void ZoomIn(LayerStore& store, ViewState& view) {
+    double Xc, Yc;
+    ViewCentre(store, view, Xc, Yc);
+    ZoomAbout(store, view, 0.5, Xc, Yc);
+}
+
+void ZoomOut(LayerStore& store, ViewState& view) {
+    double Xc, Yc;
+    ViewCentre(store, view, Xc, Yc);
+    ZoomAbout(store, view, 1.5, Xc, Yc);
+}
+
+// Click zoom brings the clicked point to the centre of the bitmap at the new
+// scale (rather than halving a distance from the centre, which threw a click
+// on the centre to the right edge).
 void ClickZoomIn(LayerStore& store, ViewState& view, int x, int y) {
-    store.MapXMax -= store.MapWidth / 4;
-    store.MapXMin += store.MapWidth / 4;
-    store.MapYMax -= store.MapHeight / 4;
-    store.MapYMin += store.MapHeight / 4;
-    ZoomToClick(store, view, x, y);
+    ZoomAbout(store, view, 0.5, XtoWorld(store, view, x), YtoWorld(store, view, view.BitmapHeight - y));
 }
 
 void ClickZoomOut(LayerStore& store, ViewState& view, int x, int y) {
-    store.MapXMax += store.MapWidth / 4;
-    store.MapXMin -= store.MapWidth / 4;
-    store.MapYMax += store.MapHeight / 4;
-    store.MapYMin -= store.MapHeight / 4;
-    ZoomToClick(store, view, x, y);
+    ZoomAbout(store, view, 1.5, XtoWorld(store, view, x), YtoWorld(store, view, view.BitmapHeight - y));
 }
 
 bool ZoomArea(LayerStore& store, ViewState& view, int x1, int y1, int x2, int y2) {
@@ -154,12 +155,16 @@ bool ZoomArea(LayerStore& store, ViewState& view, int x1, int y1, int x2, int y2
     y1 = static_cast<int>(RoundEven(y1 + d / 2));
     y2 = static_cast<int>(RoundEven(y2 - d / 2));
     const int H = view.BitmapHeight;
-    store.MapXMax = -XtoWorld(store, view, x2);
-    store.MapXMin = -XtoWorld(store, view, x1);
-    store.MapYMax = -YtoWorld(store, view, H - y1);
-    store.MapYMin = -YtoWorld(store, view, H - y2);
-    store.MapXOffset = store.MapXMin;
-    store.MapYOffset = store.MapYMin;
+    // The extent is kept in world coordinates and in order; the world point
+    // at the rectangle's lower-left corner comes to the bitmap's bottom-left.
+    const double X1 = XtoWorld(store, view, x1), X2 = XtoWorld(store, view, x2);
+    const double Y1 = YtoWorld(store, view, H - y2), Y2 = YtoWorld(store, view, H - y1);
+    store.MapXMin = X1;
+    store.MapXMax = X2;
+    store.MapYMin = Y1;
+    store.MapYMax = Y2;
+    store.MapXOffset = -X1;
+    store.MapYOffset = -Y1;
     UpdateViewScale(store, view);
     return true;
 }

@@ -90,23 +90,41 @@ TEST(FileCommands, FiveOpensFillRecentFilesNewestFirstInTheOptionsFile) {
     EXPECT_FALSE(f.state.MainWindowOpen);
 }
 
-TEST(FileCommands, OpeningTheSameFileTwiceGivesTwoLayersAndTwoRecentEntries) {
+TEST(FileCommands, OpeningTheSameFileTwiceGivesTwoLayersAndOneRecentEntry) {
     Fixture f;
     const std::string nc = f.Sample("nc", "nc");
+    const std::string world = f.Sample("world", "world");
     ASSERT_TRUE(f.Open(nc));
+    ASSERT_TRUE(f.Open(world));
     ASSERT_TRUE(f.Open(nc));
-    EXPECT_EQ(f.store.LayerCount, 2);
+    EXPECT_EQ(f.store.LayerCount, 3);
+    // The file already listed moves to the top.
     EXPECT_EQ(f.options.Recent[0], nc);
-    EXPECT_EQ(f.options.Recent[1], nc);
+    EXPECT_EQ(f.options.Recent[1], world);
     EXPECT_EQ(f.options.Recent[2], " ");
     EXPECT_EQ(f.state.ToolLevel, 1);
     EXPECT_EQ(f.state.Caption, "ZEMBA Editor: nc.shp");
-    EXPECT_EQ(f.state.LayerItems, (std::vector<std::string>{"nc.shp", "nc.shp"}));
-    EXPECT_EQ(f.state.LayerIndex, 1);
+    EXPECT_EQ(f.state.LayerItems, (std::vector<std::string>{"nc.shp", "world.shp", "nc.shp"}));
+    EXPECT_EQ(f.state.LayerIndex, 2);
     EXPECT_EQ(f.state.ShapeTypeText, "Areas");
     EXPECT_FALSE(f.state.FieldItems.empty());
     EXPECT_EQ(f.options.ShapeDir, f.dir.path() + "/");
-    EXPECT_EQ(f.redraws, 2);
+    EXPECT_EQ(f.redraws, 3);
+}
+
+TEST(FileCommands, AFileThatFailedToOpenIsNotListedAndTheReasonIsShown) {
+    Fixture f;
+    const std::string nc = f.Sample("nc", "nc");
+    ASSERT_TRUE(f.Open(nc));
+    // Cut the copy short: the reader refuses it with a reason.
+    const std::string bad = f.Sample("nc", "cut");
+    fs::resize_file(bad, fs::file_size(bad) / 2);
+    EXPECT_FALSE(f.Open(bad));
+    EXPECT_EQ(f.options.Recent[0], nc);
+    EXPECT_EQ(f.options.Recent[1], " ");
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_EQ(f.prompter.shown[0].number, 19);
+    EXPECT_FALSE(f.prompter.shown[0].value.empty());  // the reader's reason
 }
 
 TEST(FileCommands, RebuildMovesEachGapOnePlaceInOnePass) {
@@ -223,7 +241,8 @@ TEST(FileCommands, ClearAllReturnsToTheStartState) {
     EXPECT_EQ(f.store.MapWidth, fresh.MapWidth);
     EXPECT_EQ(f.store.LayerFileName, "NoName.duh");
     EXPECT_EQ(f.store.ProjectName, "Nada");
-    EXPECT_EQ(f.store.MapXOffset, xo);  // the translation stays
+    EXPECT_NE(xo, 0);
+    EXPECT_EQ(f.store.MapXOffset, 0);  // the translation goes too
     EXPECT_EQ(f.state.ToolLevel, -1);
     EXPECT_EQ(f.state.Caption, "ZEMBA Editor: ");
     EXPECT_TRUE(f.state.LayerItems.empty());
@@ -283,6 +302,15 @@ TEST(FileCommands, SaveWritesOnlyTheCurrentLayer) {
     f.commands.SaveAs();
     EXPECT_TRUE(fs::exists(f.dir.file("copy.shp")));
     EXPECT_TRUE(fs::exists(f.dir.file("copy.shx")));
+    // A name typed without an extension is saved as a shapefile.
+    f.prompter.files.push_back(f.dir.file("bare"));
+    f.commands.SaveAs();
+    EXPECT_TRUE(fs::exists(f.dir.file("bare.shp")));
+    EXPECT_TRUE(f.prompter.shown.empty());
+    f.prompter.files.push_back(f.dir.file("notes.txt"));
+    f.commands.SaveAs();
+    EXPECT_FALSE(fs::exists(f.dir.file("notes.txt")));
+    EXPECT_EQ(f.prompter.shown.size(), 1u);
 }
 
 TEST(FileCommands, ExportDispatchesByExtension) {
@@ -294,13 +322,21 @@ TEST(FileCommands, ExportDispatchesByExtension) {
         return Result::Ok();
     };
     f.prompter.files = {f.dir.file("out.DXF"), f.dir.file("out.dat"), f.dir.file("view.bmp"),
-                        f.dir.file("other.txt")};
+                        f.dir.file("plain")};
     for (int k = 0; k < 4; ++k) f.commands.Export();
     EXPECT_GT(fs::file_size(f.dir.file("out.DXF")), 0u);
     EXPECT_GT(fs::file_size(f.dir.file("out.dat")), 0u);
     EXPECT_EQ(bmp, f.dir.file("view.bmp"));
-    EXPECT_FALSE(fs::exists(f.dir.file("other.txt")));
+    // A name without an extension gets the drawing's.
+    EXPECT_GT(fs::file_size(f.dir.file("plain.dxf")), 0u);
     EXPECT_TRUE(f.prompter.shown.empty());
+
+    // An extension that names no export writes nothing and says so.
+    f.prompter.files = {f.dir.file("other.txt")};
+    f.commands.Export();
+    EXPECT_FALSE(fs::exists(f.dir.file("other.txt")));
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_NE(f.prompter.shown[0].value.find("other.txt"), std::string::npos);
 }
 
 TEST(FileCommands, BtdFilesGoToTheRecentListAndLoadNothing) {

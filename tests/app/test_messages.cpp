@@ -67,6 +67,23 @@ TEST(MessageText, ValuesAreInsertedWithoutExtraSpaces) {
               "Error in File data Number: \r\n3\r\n12x4");
 }
 
+TEST(MessageText, AReasonFollowsTheCatalogueTextOnItsOwnLine) {
+    EXPECT_EQ(MessageText(MsgFamily::Error, 19, "record 47 runs past the end of the file"),
+              "file not loaded\r\nrecord 47 runs past the end of the file");
+    EXPECT_EQ(MessageText(MsgFamily::Warning, 40, "x"), "Converts 32 to 24 bit Color images\r\nx");
+    EXPECT_EQ(MessageText(MsgFamily::Error, 19, ""), "file not loaded");
+}
+
+TEST(MessageSounds, NoPlayerMattersOnlyForWaveSounds) {
+    Options o;
+    EXPECT_FALSE(WarnNoWavePlayer(o, false));  // all sounds off
+    o.SoundOn[SndError] = true;
+    EXPECT_FALSE(WarnNoWavePlayer(o, false));  // beeps need no player
+    o.SoundIsWave = true;
+    EXPECT_TRUE(WarnNoWavePlayer(o, false));
+    EXPECT_FALSE(WarnNoWavePlayer(o, true));
+}
+
 TEST(MessageText, NumberZeroAndUnknownNumbers) {
     EXPECT_FALSE(MessageIsShown(MsgFamily::ErrorNumber, 0));
     EXPECT_TRUE(MessageIsShown(MsgFamily::ErrorNumber, 1));
@@ -251,10 +268,21 @@ TEST(QtPrompter, SoundComesWithTheBox) {
     EXPECT_EQ(seen.title, "Error");
 }
 
+TEST(QtPrompter, ANameWithoutExtensionTakesTheChosenFilters) {
+    EXPECT_EQ(FilterExtension("Shape File Map (*.shp *.zmp)"), "shp");
+    EXPECT_EQ(FilterExtension("All files (*)"), "");
+    EXPECT_EQ(WithFilterExtension("/d/roads", "Export File (*.dxf *.dat)"), "/d/roads.dxf");
+    EXPECT_EQ(WithFilterExtension("/d/roads.dat", "Export File (*.dxf *.dat)"), "/d/roads.dat");
+    // A dot in a folder name is not an extension.
+    EXPECT_EQ(WithFilterExtension("/d.v2/roads", "Shape File Map (*.shp)"), "/d.v2/roads.shp");
+    EXPECT_EQ(WithFilterExtension("/d/roads", "All files (*)"), "/d/roads");
+}
+
 TEST(QtPrompter, FileFiltersAndLineBreaks) {
-    EXPECT_EQ(QtFileFilter("Shape File Maps(*.shp, *.zmp)|*.shp;*.zmp;*.bmp;*.btd"),
-              "Shape File Maps(*.shp, *.zmp) (*.shp *.zmp *.bmp *.btd)");
-    EXPECT_EQ(QtFileFilter("A|*.a|All files (*)|*"), "A (*.a);;All files (*) (*)");
+    // The patterns show once, as the dialog filters by them.
+    EXPECT_EQ(QtFileFilter("Shape File Maps(*.shp, *.zmp)|*.shp;*.zmp|Bitmaps|*.bmp"),
+              "Shape File Maps (*.shp *.zmp);;Bitmaps (*.bmp)");
+    EXPECT_EQ(QtFileFilter("A|*.a|All files (*)|*"), "A (*.a);;All files (*)");
     EXPECT_EQ(QtFileFilter("Odd|"), "Odd ()");
     EXPECT_EQ(QtFileFilter(""), "");
     EXPECT_EQ(DisplayText("a\r\nb\rc\n"), "a\nb\nc\n");

@@ -58,29 +58,6 @@ TEST(LayerStore, PaletteWrapsBothWays) {
     EXPECT_EQ(palette(15), 0x000080u);
 }
 
-TEST(LayerStore, FirstLayerSetsExtentsAndFarthestShiftWins) {
-    LayerStore s;
-    AddLayer(s, 5, -84.3, 33.9, -75.5, 36.6);
-    EXPECT_DOUBLE_EQ(s.MapXMin, -84.3);
-    EXPECT_DOUBLE_EQ(s.MapYMax, 36.6);
-    EXPECT_DOUBLE_EQ(s.ShapeLayers[1].XShift, 84.3);
-    EXPECT_DOUBLE_EQ(s.ShapeLayers[1].YShift, -33.9);
-    // A second layer elsewhere leaves the extents alone but a bigger shift wins.
-    AddLayer(s, 5, 500000, 0, 600000, 10);
-    EXPECT_DOUBLE_EQ(s.MapXMin, -84.3);
-    EXPECT_DOUBLE_EQ(s.MapXMax, -75.5);
-    EXPECT_DOUBLE_EQ(s.MapXOffset, -500000);
-    EXPECT_DOUBLE_EQ(s.MapYOffset, -33.9);
-    EXPECT_EQ(s.ShapeLayers[2].YShift, 0.0);
-
-    // After Clear All, smaller shifts do not replace the earlier offsets.
-    s.ClearAll();
-    AddLayer(s, 5, 10, 10, 20, 20);
-    EXPECT_DOUBLE_EQ(s.MapXOffset, -500000);
-    EXPECT_DOUBLE_EQ(s.MapYOffset, -33.9);
-    EXPECT_DOUBLE_EQ(s.MapXMin, 10);
-}
-
 TEST(LayerStore, RollBackRestoresCountsAndCurrentLayer) {
     LayerStore s;
     AddLayer(s, 5, 0, 0, 1, 1);
@@ -117,5 +94,28 @@ TEST(LayerStore, ClearAllReturnsToTheStartState) {
     EXPECT_EQ(s.LayerFileName, "NoName.duh");
     EXPECT_EQ(s.ProjectName, "Nada");
     EXPECT_FALSE(s.MapChanged || s.BaseImageLoaded || s.BtdLoaded || s.PointLayerMade);
-    EXPECT_DOUBLE_EQ(s.MapXOffset, 3);  // offsets survive
+    EXPECT_DOUBLE_EQ(s.MapXOffset, 0);  // the translation goes too
+}
+
+TEST(LayerStore, TheFirstLayerSetsTheTranslationAndClearAllForgetsIt) {
+    LayerStore s;
+    AddLayer(s, 5, -84.3, 33.9, -75.5, 36.6);  // degrees
+    EXPECT_DOUBLE_EQ(s.MapXOffset, 84.3);
+    EXPECT_DOUBLE_EQ(s.MapYOffset, -33.9);
+    // A later layer far away (UTM metres) leaves the view on the first one.
+    AddLayer(s, 5, 500000, 3900000, 600000, 4000000);
+    EXPECT_DOUBLE_EQ(s.MapXOffset, 84.3);
+    EXPECT_DOUBLE_EQ(s.MapXMax, -75.5);
+    EXPECT_DOUBLE_EQ(s.ShapeLayers[2].XShift, -500000);
+    // A zoom moved the translation; Clear All returns to the start state and
+    // the next first layer sets it again, whatever it was.
+    s.MapXOffset = 1234;
+    s.MapYOffset = -999;
+    s.ClearAll();
+    EXPECT_DOUBLE_EQ(s.MapXOffset, 0);
+    EXPECT_DOUBLE_EQ(s.MapYOffset, 0);
+    EXPECT_DOUBLE_EQ(s.MapXMax, 1);
+    AddLayer(s, 5, 10, 20, 30, 40);
+    EXPECT_DOUBLE_EQ(s.MapXOffset, -10);
+    EXPECT_DOUBLE_EQ(s.MapYOffset, -20);
 }
