@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QString>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 #include <QTimer>
 #include <cerrno>
 #include <cstdlib>
@@ -114,18 +117,26 @@ Result ShowHelp(int context, QWidget* parent) {
 
     QPointer<QTextBrowser>& w = Window();
     if (!w) {
-        w = new QTextBrowser(parent);
-        w->setWindowFlags(Qt::Window);
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        w->setWindowTitle(QStringLiteral("ZEMBA Help"));
+        // A window of its own with a Close button; Esc closes it too.
+        auto* frame = new QDialog(parent, Qt::Window);
+        frame->setObjectName(QStringLiteral("HelpWindow"));
+        frame->setWindowTitle(QStringLiteral("ZEMBA Help"));
+        frame->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* layout = new QVBoxLayout(frame);
+        w = new QTextBrowser(frame);
         w->setOpenExternalLinks(true);
-        w->resize(560, 480);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, frame);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, frame, &QDialog::reject);
+        layout->addWidget(w, 1);
+        layout->addWidget(buttons);
+        frame->resize(560, 480);
     }
     const std::string html = HelpHtml(sections);
     w->setHtml(QString::fromLatin1(html.data(), static_cast<int>(html.size())));
-    w->show();
-    w->raise();
-    w->activateWindow();
+    QWidget* frame = w->window();
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
     if (known && context != kHelpContents) {
         const QString anchor = QString::fromLatin1("ctx") + QString::number(context);
         w->scrollToAnchor(anchor);

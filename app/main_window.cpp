@@ -362,7 +362,7 @@ void TZeEditForm::BuildActions() {
     auto* exitMI = MakeAction("ExitMI", "Exit", "Exit");
     exitMI->setShortcut(QKeySequence("Alt+X"));
     connect(exitMI, &QAction::triggered, this, &QWidget::close);
-    levelMenuItems_ = {save, saveAs, exportMI, print};
+    levelMenuItems_.insert(levelMenuItems_.end(), {save, saveAs, exportMI, print});
 
     // Overlay menu.
     auto* viewModes = new QActionGroup(this);
@@ -375,6 +375,8 @@ void TZeEditForm::BuildActions() {
     }
     viewModes->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     fit->setChecked(true);
+    // The view tools act on a loaded layer: off, like their buttons, until then.
+    for (QAction* a : {fit, zoomArea, pan}) levelMenuItems_.push_back(a);
     connect(fit, &QAction::triggered, this, [this] { FitToWindowFresh(); });
     connect(zoomArea, &QAction::triggered, this, [this](bool on) { ZoomAreaClick(on); });
     connect(pan, &QAction::triggered, this, [this](bool on) { PanClick(on); });
@@ -393,6 +395,11 @@ void TZeEditForm::BuildActions() {
         sizes->addAction(a);
         connect(a, &QAction::triggered, this, [this, e] { ResizeBitmap(e.width, e.height); });
     }
+    auto* windowSize = MakeAction("ResizeWindowMI", "Resize Window",
+                                  "Resize Window|The bitmap follows the size of the window");
+    windowSize->setCheckable(true);
+    sizes->addAction(windowSize);
+    connect(windowSize, &QAction::triggered, this, [this](bool on) { FollowWindowSize(on); });
     sizes->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     auto* createSize = MakeAction("CreateSizeMI", "Create Size...", "Create Size");
     connect(createSize, &QAction::triggered, this, [this] { CreateSizeClick(); });
@@ -566,6 +573,7 @@ void TZeEditForm::BuildMenus() {
     resize->setObjectName("BitmapResizeMI");
     for (int k = 0; k < kBitmapSizeCount; ++k)
         resize->addAction(Action(QString("Resize%1wMI").arg(kBitmapSizes[k].width)));
+    resize->addAction(Action("ResizeWindowMI"));
     resize->addAction(Action("CreateSizeMI"));
     overlay->addSeparator();
     overlay->addAction(Action("StatusTopMI"));
@@ -606,13 +614,22 @@ void TZeEditForm::BuildMenus() {
     for (const char* n : {"CutbmpMI", "CopybmpMI", "PastebmpMI"}) extraction->addAction(Action(n));
 
     QMenu* menus[5] = {vector, overlay, info, classification, extraction};
+    // Alt plus the caption's first letter opens a menu, F10 the first.
+    static const char* const kKeys[5] = {"Alt+V", "Alt+O", "Alt+I", "Alt+C", "Alt+E"};
     for (int k = 0; k < 5; ++k) {
+        menus_[k] = menus[k];
         menus[k]->setToolTipsVisible(true);
         auto* b = new QToolButton(this);
-        b->setText(menus[k]->title());
+        b->setText("&" + menus[k]->title());
         b->setObjectName(menus[k]->title() + "TB");
         b->setToolTip(menus[k]->title());
         b->setStatusTip(menus[k]->title());
+        auto* key = new QAction(this);
+        key->setShortcut(QKeySequence(kKeys[k]));
+        key->setEnabled(false);  // the button's own mnemonic serves while it shows
+        connect(key, &QAction::triggered, this, [this, k] { PopupMenu(k); });
+        addAction(key);
+        menuKeys_.push_back(key);
         b->setMenu(menus[k]);
         b->setPopupMode(QToolButton::InstantPopup);
         // Captions only, sized to the text.
@@ -620,6 +637,21 @@ void TZeEditForm::BuildMenus() {
         b->setAutoRaise(true);
         menuButtons_[k] = b;
     }
+    auto* f10 = new QAction(this);
+    f10->setObjectName("MenuKeyF10");
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(f10, &QAction::triggered, this, [this] { PopupMenu(0); });
+    addAction(f10);
+}
+
+void TZeEditForm::PopupMenu(int k) {
+    if (k < 0 || k > 4 || !menus_[k]) return;
+    QToolButton* b = menuButtons_[k];
+    if (b && b->isVisible()) {
+        b->showMenu();
+        return;
+    }
+    menus_[k]->popup(mapView_->mapToGlobal(QPoint(0, 0)));
 }
 
 void TZeEditForm::BuildToolbars() {
@@ -808,6 +840,19 @@ void TZeEditForm::BuildCentre() {
     sep->setSeparator(true);
     mapView_->ImageWidget()->addActions(
         {Action("RefreshMI"), sep, allVisible, currentOnly, allEditable, showMenuBar});
+    // The same menu over the rest of the view area, beside a small bitmap.
+    mapView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    mapView_->addActions(mapView_->ImageWidget()->actions());
+
+    // The wheel zooms around the pointer, as a Ctrl or Shift click does.
+    connect(mapView_, &MapView::wheelTurned, this, [this](QPoint p, int steps) {
+        if (Refused() || store_.LayerCount == 0 || steps == 0) return;
+        if (steps > 0)
+            ClickZoomIn(store_, view_, p.x(), p.y());
+        else
+            ClickZoomOut(store_, view_, p.x(), p.y());
+        Redraw();
+    });
 }
 
 void TZeEditForm::RestoreToolbars() {
@@ -818,13 +863,21 @@ void TZeEditForm::RestoreToolbars() {
     toolbarToggles_[TbMenu]->setChecked(options_.ToolbarVisible[TbMenu]);
     toolbars_[TbMenu]->setVisible(options_.ToolbarVisible[TbMenu]);
     Action("DisplayMenuToolbarPMI")->setChecked(options_.ToolbarVisible[TbMenu]);
+    for (QAction* a : menuKeys_) a->setEnabled(!options_.ToolbarVisible[TbMenu]);
+    if (BitmapFollowsWindow(options_)) {
+        Action("ResizeWindowMI")->setChecked(true);
+        FollowWindowSize(true);
+    }
 }
 
 void TZeEditForm::ToggleToolbar(int index, bool checked) {
     toolbarToggles_[index]->setChecked(checked);
     toolbars_[index]->setVisible(checked);
     options_.ToolbarVisible[index] = checked;
-    if (index == TbMenu) Action("DisplayMenuToolbarPMI")->setChecked(checked);
+    if (index == TbMenu) {
+        Action("DisplayMenuToolbarPMI")->setChecked(checked);
+        for (QAction* a : menuKeys_) a->setEnabled(!checked);
+    }
 }
 
 void TZeEditForm::MakeFirstBitmap() {
@@ -839,9 +892,12 @@ void TZeEditForm::MakeFirstBitmap() {
 void TZeEditForm::WorkBegins(bool begin) {
     if (begin) {
         work_.push_back(std::make_unique<QtProgress::BusyGuard>(progress_));
+        // Commands that would be refused meanwhile show as disabled.
+        if (work_.size() == 1) ApplyToolStatus();
         return;
     }
     if (!work_.empty()) work_.pop_back();
+    if (work_.empty()) ApplyToolStatus();
     if (work_.empty() && closePending_ && state_.Busy == 0) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
@@ -949,6 +1005,7 @@ void TZeEditForm::ReExtentFresh() {
 }
 
 void TZeEditForm::CheckSizeItem() {
+    if (BitmapFollowsWindow(options_)) return;
     for (int k = 0; k < kBitmapSizeCount; ++k)
         Action(QString("Resize%1wMI").arg(kBitmapSizes[k].width))
             ->setChecked(kBitmapSizes[k].width == view_.BitmapWidth &&
@@ -956,11 +1013,14 @@ void TZeEditForm::CheckSizeItem() {
 }
 
 void TZeEditForm::ResizeBitmap(int w, int h) {
+    SetBitmapFollowsWindow(options_, false);
     if (!Refused() && SetBitmapSize(view_, w, h)) Redraw();
     CheckSizeItem();
 }
 
 void TZeEditForm::CreateSizeClick() {
+    SetBitmapFollowsWindow(options_, false);
+    Action("ResizeWindowMI")->setChecked(false);
     if (!Refused() && RunCreateSizeDialog(prompter_, view_, this)) Redraw();
     CheckSizeItem();
 }
@@ -1003,7 +1063,8 @@ bool TZeEditForm::PrintTo(QPrinter& printer) {
 }
 
 void TZeEditForm::HelpClick() {
-    Result r = ShowHelp(kHelpMainWindow, this);
+    // Help asked for from the main window opens at the contents.
+    Result r = ShowHelp(kHelpContents, this);
     if (!r) prompter_.ShowErrorText("Help is not available:\r\n" + r.reason);
 }
 
@@ -1064,6 +1125,45 @@ void TZeEditForm::ApplyToolStatus() {
         if (w) w->setEnabled(TagEnabled(0, level));
     for (QAction* a : levelMenuItems_) a->setEnabled(a->property("available").toBool() && level > 0);
     UpdatePasteEnabled();
+    if (!work_.empty() || state_.Busy > 0) {
+        // A read, redraw or export runs: what would change the store waits.
+        for (const char* n : {"ClearAllMI", "OpenMI", "SaveMI", "SaveAsMI", "ExportMI", "PrintMI",
+                              "FitToWindowMI", "ZoomAreaMI", "PanMI", "ClearAllNewTB", "OpenTB",
+                              "ExportTB", "SaveCurrentLayerTB", "FullViewTB", "ZoomWinTB", "ZoomInTB",
+                              "ZoomOutTB", "PanTB", "ResetFreshMI", "ReExtentFreshMI", "RefreshMI"})
+            if (QAction* a = Action(n)) a->setEnabled(false);
+        for (QAction* a : reopenItems_) a->setEnabled(false);
+        if (layerCombo_) layerCombo_->setEnabled(false);
+    } else {
+        for (QAction* a : {Action("ResetFreshMI"), Action("ReExtentFreshMI"), Action("RefreshMI"),
+                           Action("ClearAllMI"), Action("OpenMI")})
+            if (a) a->setEnabled(a->property("available").toBool());
+        for (QAction* a : reopenItems_) a->setEnabled(true);
+    }
+}
+
+void TZeEditForm::FollowWindowSize(bool on) {
+    SetBitmapFollowsWindow(options_, on);
+    if (!windowSizeTimer_) {
+        // Redraw once the resize has settled, not at every step of a drag.
+        windowSizeTimer_ = new QTimer(this);
+        windowSizeTimer_->setSingleShot(true);
+        windowSizeTimer_->setInterval(250);
+        connect(windowSizeTimer_, &QTimer::timeout, this, [this] { FitBitmapToWindow(); });
+    }
+    if (on) windowSizeTimer_->start();
+}
+
+void TZeEditForm::FitBitmapToWindow() {
+    if (!BitmapFollowsWindow(options_)) return;
+    if (Refused()) {
+        windowSizeTimer_->start();
+        return;
+    }
+    const QSize c = mapView_->ClientSize();
+    if (c.width() < 1 || c.height() < 1) return;
+    if (c.width() == view_.BitmapWidth && c.height() == view_.BitmapHeight) return;
+    if (SetBitmapSize(view_, c.width(), c.height())) Redraw();
 }
 
 void TZeEditForm::SyncFromState() {
@@ -1115,6 +1215,7 @@ void TZeEditForm::resizeEvent(QResizeEvent* e) {
     xyPanel_->setFixedWidth(std::max(0, s.XYWidth));
     progressBar_->setFixedWidth(s.ProgressWidth);
     if (!Refused()) progressBar_->hide();
+    if (windowSizeTimer_ && BitmapFollowsWindow(options_)) windowSizeTimer_->start();
 }
 
 void TZeEditForm::keyPressEvent(QKeyEvent* e) {

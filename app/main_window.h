@@ -157,6 +157,12 @@ private:
     Result LoadBackground(const std::string& path);
     void WorkBegins(bool begin);
     void DoRedraw();
+    // Drops down menu k (0..4) from the keyboard, under its button or, with
+    // the Menu toolbar hidden, at the top-left of the view.
+    void PopupMenu(int k);
+    // "Resize Window": the bitmap follows the view's size.
+    void FollowWindowSize(bool on);
+    void FitBitmapToWindow();
 
     // An action with a hint ("short|long" or one text for both); `tag` is
     // its tool status tag (kNoTag when none), `available` false for items
@@ -184,6 +190,11 @@ private:
     QToolBar* toolbars_[TbCount] = {};
     QAction* toolbarToggles_[TbCount] = {};
     QToolButton* menuButtons_[5] = {};
+    QMenu* menus_[5] = {};
+    // Alt+letter for the menus while the Menu toolbar (whose buttons carry
+    // the same mnemonics) is hidden.
+    std::vector<QAction*> menuKeys_;
+    QTimer* windowSizeTimer_ = nullptr;
     QMenu* reopenMenu_ = nullptr;
     QAction* reopenItems_[5] = {};
     QComboBox* layerCombo_ = nullptr;

@@ -90,6 +90,11 @@ struct Options {
     std::array<std::int32_t, WinCount> WindowTop{{0, 123, 123, 123, 123, 123, 123, 123, 123, 123, 123}};
 };
 
+// "Resize Window" (the view bitmap follows the window) is kept in the first
+// spare position slot, so the file layout and its defaults stay as they are.
+inline bool BitmapFollowsWindow(const Options& o) { return o.SparePos[0].Left == 1; }
+inline void SetBitmapFollowsWindow(Options& o, bool on) { o.SparePos[0].Left = on ? 1 : 0; }
+
 // Every option to its first-start default; the directory options become
 // `programDir` (a trailing '/' is added when missing).
 void SetDefaultOptions(Options& o, const std::string& programDir);

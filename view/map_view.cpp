@@ -1,5 +1,7 @@
 #include "view/map_view.h"
 
+#include <QWheelEvent>
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -71,6 +73,17 @@ QSize MapView::ClientSize() const { return viewport()->size(); }
 
 QString MapView::PixelText(int x, int y, int bitmapHeight) {
     return QStringLiteral("   X: %1, Y: %2").arg(x).arg(bitmapHeight - y);
+}
+
+void MapView::wheelEvent(QWheelEvent* e) {
+    // Fine-grained wheels and touchpads add up to whole notches of 120.
+    wheelRest_ += e->angleDelta().y();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    e->accept();
+    if (steps == 0) return;
+    const QPoint p = widget_->mapFrom(viewport(), e->position().toPoint());
+    emit wheelTurned(p, steps);
 }
 
 }  // namespace zemba

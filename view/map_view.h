@@ -60,9 +60,16 @@ signals:
     void mouseMoved(QPoint pixel, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
     void mouseReleased(QPoint pixel, Qt::MouseButton button, Qt::KeyboardModifiers mods);
     void mouseDoubleClicked(QPoint pixel, Qt::MouseButton button, Qt::KeyboardModifiers mods);
+    // The wheel turned over the view: whole notches, positive away from the
+    // user; `pixel` is the pointer's bitmap pixel.
+    void wheelTurned(QPoint pixel, int steps);
+
+protected:
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     MapImageWidget* widget_;
+    int wheelRest_ = 0;  // eighths of a degree not yet a whole notch
 };
 
 }  // namespace zemba

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QToolBar>
+#include <QElapsedTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -81,8 +82,10 @@ TEST(MainWindow, StartsEmptyWithOnlyClearAndOpenEnabled) {
 
     EXPECT_TRUE(w.Enabled("ClearAllNewTB"));
     EXPECT_TRUE(w.Enabled("OpenTB"));
+    // The view tools wait for a layer, in the menu as on the toolbar.
     for (const char* n : {"SaveCurrentLayerTB", "ExportTB", "FullViewTB", "ZoomInTB", "PanTB",
-                          "ObjInfoTB", "FindTB", "SaveMI", "SaveAsMI", "ExportMI", "PrintMI"})
+                          "ObjInfoTB", "FindTB", "SaveMI", "SaveAsMI", "ExportMI", "PrintMI",
+                          "ZoomAreaMI", "PanMI", "FitToWindowMI"})
         EXPECT_FALSE(w.Enabled(n)) << n;
     EXPECT_FALSE(w.form->LayerCombo()->isEnabled());
     EXPECT_FALSE(w.form->FieldCombo()->isEnabled());
@@ -93,7 +96,8 @@ TEST(MainWindow, StartsEmptyWithOnlyClearAndOpenEnabled) {
     // The Menu toolbar's five captioned buttons open the five menus.
     const char* menus[] = {"Vector", "Overlay", "Information", "Classification", "Extraction"};
     for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(w.form->MenuButton(k)->text(), menus[k]);
+        // The caption's first letter is underlined for Alt+letter.
+        EXPECT_EQ(w.form->MenuButton(k)->text(), QString("&") + menus[k]);
         ASSERT_NE(w.form->MenuButton(k)->menu(), nullptr);
         EXPECT_EQ(w.form->MenuButton(k)->toolButtonStyle(), Qt::ToolButtonTextOnly);
     }
@@ -372,4 +376,99 @@ TEST(MainWindow, DragsWithThePanAndZoomWinTools) {
     EXPECT_NEAR(std::abs(w.store.MapXMax - w.store.MapXMin), 160 * scale, 1e-6);
     EXPECT_FALSE(w.form->Action("ZoomAreaMI")->isChecked());  // one-shot
     w.form->close();
+}
+
+namespace {
+// Share of sampled pixels that are not the white background.
+int DrawnPixels(const QImage& img) {
+    int drawn = 0;
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4)
+            if (img.pixelColor(x, y) != QColor(255, 255, 255)) ++drawn;
+    return drawn;
+}
+}  // namespace
+
+TEST(MainWindow, AFileOpenedAfterZoomsAndClearAllIsDrawn) {
+    Window w;
+    const std::string nc = w.Sample("nc");
+    w.form->OpenStartFiles({nc});
+    for (int k = 0; k < 3; ++k) w.form->Action("ZoomOutTB")->trigger();
+    w.form->Action("ClearAllNewTB")->trigger();
+    w.form->OpenStartFiles({nc});
+    EXPECT_GT(DrawnPixels(w.form->ViewImage()), 500);
+
+    // A file far from the first (metres after degrees) leaves the first in
+    // view, and Full View on it shows it.
+    w.form->OpenStartFiles({w.Sample("world")});
+    EXPECT_GT(DrawnPixels(w.form->ViewImage()), 500);
+    w.form->Action("FullViewTB")->trigger();
+    EXPECT_GT(DrawnPixels(w.form->ViewImage()), 500);
+}
+
+TEST(MainWindow, CommandsShowDisabledWhileALoopRunsAndComeBack) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    FileHooks& hooks = w.form->Commands().hooks();
+    hooks.LongWork(true);
+    for (const char* n : {"ClearAllMI", "OpenMI", "SaveMI", "ExportTB", "ZoomInTB", "Reopen0MI"})
+        EXPECT_FALSE(w.Enabled(n)) << n;
+    hooks.LongWork(false);
+    for (const char* n : {"ClearAllMI", "OpenMI", "SaveMI", "ExportTB", "ZoomInTB"})
+        EXPECT_TRUE(w.Enabled(n)) << n;
+}
+
+TEST(MainWindow, MenusFromTheKeyboardAndThePopUpMenuOverTheWholeView) {
+    Window w;
+    w.form->show();
+    QApplication::processEvents();
+    // With the Menu toolbar hidden the menus still open from the keyboard.
+    w.form->Action("ToolbarMenuMI")->trigger();
+    QAction* altV = nullptr;
+    for (QAction* a : w.form->actions())
+        if (a->shortcut() == QKeySequence("Alt+V")) altV = a;
+    ASSERT_NE(altV, nullptr);
+    EXPECT_TRUE(altV->isEnabled());
+    altV->trigger();
+    QMenu* vector = w.form->MenuButton(0)->menu();
+    EXPECT_TRUE(vector->isVisible());
+    vector->hide();
+    w.form->Action("ToolbarMenuMI")->trigger();
+    EXPECT_FALSE(altV->isEnabled());  // the button's own mnemonic serves
+    QAction* f10 = w.form->findChild<QAction*>("MenuKeyF10");
+    ASSERT_NE(f10, nullptr);
+    EXPECT_EQ(f10->shortcut(), QKeySequence(Qt::Key_F10));
+
+    MapView* view = w.form->MapViewWidget();
+    EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_EQ(view->actions().size(), view->ImageWidget()->actions().size());
+}
+
+TEST(MainWindow, TheWheelZoomsAroundThePointer) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    const double scale = w.form->View().ViewScale;
+    emit w.form->MapViewWidget()->wheelTurned(QPoint(100, 100), 1);
+    EXPECT_DOUBLE_EQ(w.form->View().ViewScale, scale / 2);
+    emit w.form->MapViewWidget()->wheelTurned(QPoint(100, 100), -1);
+    EXPECT_DOUBLE_EQ(w.form->View().ViewScale, scale * 3 / 4);
+}
+
+TEST(MainWindow, TheBitmapCanFollowTheWindowSize) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    w.form->show();
+    w.form->resize(900, 700);
+    QApplication::processEvents();
+    w.form->Action("ResizeWindowMI")->trigger();
+    EXPECT_TRUE(BitmapFollowsWindow(w.options));
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 400) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QSize client = w.form->MapViewWidget()->ClientSize();
+    EXPECT_EQ(w.form->ViewImage().size(), client);
+    // A fixed size turns it off again.
+    w.form->Action("Resize640wMI")->trigger();
+    EXPECT_FALSE(BitmapFollowsWindow(w.options));
+    EXPECT_EQ(w.form->ViewImage().size(), QSize(640, 480));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -410,6 +413,19 @@ TEST(Help, MissingFileIsAReasonNotACrash) {
     WriteFileBytes(dir.file("zembahelp.hlp"), "@context 100 Main\n<p>hi</p>\n");
     EXPECT_TRUE(ShowHelp(kHelpMainWindow));
     EXPECT_TRUE(ShowHelp(4242));  // unknown context: the contents
+
+    // The help window has a Close button, and Esc closes it.
+    QWidget* frame = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->objectName() == "HelpWindow") frame = t;
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    auto* box = frame->findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->button(QDialogButtonBox::Close), nullptr);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(frame, &esc);
+    EXPECT_FALSE(frame->isVisible());
     SetHelpFile("");
     EXPECT_FALSE(ShowHelp(0).ok);
     SetHelpFile(saved);
