@@ -49,7 +49,15 @@ Answer ScriptPrompter::AbortRetryIgnore(const std::string& text) {
 }
 
 ScriptSession::ScriptSession(std::ostream& o) : out(o) {
-    files = std::make_unique<FileCommands>(store, options, prompter, progress, state);
+    // The window redraws after an open, which also sets the view scale from
+    // the extent; a batch run needs the scale, not the picture.
+    FileHooks hooks;
+    hooks.Redraw = [this] { UpdateViewScale(store, view); };
+    hooks.ResetView = [this] {
+        view.ViewScale = 1;
+        view.RubberBandActive = false;
+    };
+    files = std::make_unique<FileCommands>(store, options, prompter, progress, state, std::move(hooks));
 }
 
 ScriptSession::~ScriptSession() = default;

@@ -472,3 +472,16 @@ TEST(MainWindow, TheBitmapCanFollowTheWindowSize) {
     EXPECT_FALSE(BitmapFollowsWindow(w.options));
     EXPECT_EQ(w.form->ViewImage().size(), QSize(640, 480));
 }
+
+TEST(MainWindow, FileNamesThatAreNotAsciiShowAsTheyAre) {
+    Window w;
+    const std::string name = "w\xC3\xB6rld \xC3\xB1";  // "wörld ñ" in UTF-8
+    for (const char* ext : {".shp", ".shx", ".dbf"})
+        fs::copy_file(zemba::test::DataPath(std::string("world") + ext), w.dir.file(name + ext));
+    w.form->OpenStartFiles({w.dir.file(name + ".shp")});
+    ASSERT_EQ(w.store.LayerCount, 1);
+    const QString shown = QString::fromUtf8("w\u00f6rld \u00f1.shp");
+    EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: " + shown);
+    EXPECT_EQ(w.form->LayerCombo()->currentText(), shown);
+    EXPECT_TRUE(w.form->Action("Reopen0MI")->text().endsWith(shown));
+}

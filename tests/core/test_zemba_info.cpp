@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/test_support.h"
 
@@ -76,4 +79,69 @@ TEST(ZembaInfo, UnreadableFileIsOneLineAndStatusOne) {
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(err.rfind("zemba-info: ", 0), 0u) << err;
     }
+}
+
+namespace {
+std::vector<double> Numbers(const std::string& line) {
+    std::vector<double> v;
+    std::istringstream in(line);
+    double d;
+    while (in >> d) v.push_back(d);
+    return v;
+}
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+}  // namespace
+
+TEST(ZembaInfoScript, ZoomInAfterAZoomAreaHalvesTheSpanAroundTheSameCentre) {
+    Outcome r = Info("-e 'zoom-area -81 35 -79 36; extent; zoom-in; extent; zoom-in; extent; zoom-out; extent' '" +
+                     DataPath("nc.shp") + "'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;  // "Opened ..." and four extents
+    std::vector<std::vector<double>> e;
+    for (std::size_t k = 1; k < lines.size(); ++k) e.push_back(Numbers(lines[k]));
+    for (auto& v : e) ASSERT_EQ(v.size(), 4u);
+    auto width = [](const std::vector<double>& v) { return v[2] - v[0]; };
+    auto cx = [](const std::vector<double>& v) { return (v[0] + v[2]) / 2; };
+    auto cy = [](const std::vector<double>& v) { return (v[1] + v[3]) / 2; };
+    EXPECT_NEAR(width(e[1]), width(e[0]) / 2, 1e-9);
+    EXPECT_NEAR(width(e[2]), width(e[0]) / 4, 1e-9);
+    EXPECT_NEAR(width(e[3]), width(e[0]) * 3 / 8, 1e-9);
+    for (int k = 1; k < 4; ++k) {
+        EXPECT_NEAR(cx(e[k]), cx(e[0]), 1e-9);
+        EXPECT_NEAR(cy(e[k]), cy(e[0]), 1e-9);
+    }
+}
+
+TEST(ZembaInfoScript, ClearAllForgetsTheZoomsAndAFileFarAwayLeavesTheView) {
+    const std::string nc = DataPath("nc.shp");
+    Outcome r = Info("-e 'open " + nc + "; extent; zoom-out; zoom-out; zoom-out; clear-all; open " + nc +
+                     "; extent; open " + DataPath("world.shp") + "; extent'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[1], lines[3]);
+    EXPECT_EQ(lines[3], lines[5]);
+}
+
+TEST(ZembaInfoScript, RendersAPictureAndFailsOnBadCommands) {
+    TempDir d;
+    Outcome r = Info("-e 'bitmap 320 240; fit; render " + d.file("v.png") + "' '" + DataPath("nc.shp") + "'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string png = ReadFileBytes(d.file("v.png"));
+    ASSERT_GT(png.size(), 100u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_EQ(Info("-e 'zoom-in' 2>/dev/null").status, 1);          // no layer
+    EXPECT_EQ(Info("-e 'frobnicate' 2>/dev/null").status, 1);       // unknown
+    EXPECT_EQ(Info("-e 'bitmap 0 10' 2>/dev/null").status, 1);      // out of range
+    EXPECT_EQ(Info("-e 'open /nonexistent.shp' 2>/dev/null").status, 1);
+    WriteFileBytes(d.file("s.zs"), "# a comment\nopen \"" + DataPath("nc.shp") + "\"\nextent\n");
+    r = Info("--script " + d.file("s.zs"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Lines(r.out).size(), 2u);
 }
