@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include <sys/wait.h>
+
 #include "app/file_commands.h"
 #include "app/main_window.h"
 #include "app/options.h"
@@ -484,4 +486,19 @@ TEST(MainWindow, FileNamesThatAreNotAsciiShowAsTheyAre) {
     EXPECT_EQ(w.form->windowTitle(), "ZEMBA Editor: " + shown);
     EXPECT_EQ(w.form->LayerCombo()->currentText(), shown);
     EXPECT_TRUE(w.form->Action("Reopen0MI")->text().endsWith(shown));
+}
+
+TEST(Program, HelpAndVersionNeedNoDisplay) {
+    for (const char* arg : {"--help", "--version"}) {
+        const std::string cmd = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") +
+                                ZEMBA_BIN_DIR + "/zemba " + arg + " 2>&1";
+        FILE* p = popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        std::string out;
+        char buf[512];
+        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        const int st = pclose(p);
+        EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << arg << ": " << out;
+        EXPECT_NE(out.find("zemba"), std::string::npos) << out;
+    }
 }

@@ -200,6 +200,9 @@ TEST(OptionsFile, DamagedOrShortFileIsReportedAndReplaced) {
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_NE(prompter.shown[0].value.find("replaced by the defaults"), std::string::npos)
             << prompter.shown[0].value;
+        // Both paths whole, each on a line of its own.
+        EXPECT_NE(prompter.shown[0].value.find("\r\n" + path + "\r\n"), std::string::npos);
+        EXPECT_NE(prompter.shown[0].value.find("\r\n" + path + ".bad"), std::string::npos);
         EXPECT_EQ(o.MessageX, 123);
         EXPECT_EQ(o.SelectionRadius, 2);
         EXPECT_EQ(o.HomeDir, dir.path() + "/");
