@@ -2,6 +2,7 @@
 // the files named on the command line and runs the message loop.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/options.h"
+#include "app/options_window.h"
 #include "app/qt_progress.h"
 #include "app/qt_prompter.h"
 #include "core/layer_store.h"
@@ -33,6 +35,10 @@ void Usage() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZEMBA");
+    QApplication::setApplicationVersion(QString::fromStdString(zemba::ProgramVersion()));
+    // The desktop matches windows to zemba.desktop by this name.
+    QGuiApplication::setDesktopFileName("zemba");
+    QApplication::setWindowIcon(QIcon(zemba::ProgramPicture(64)));
     // No help file until the main window sets its own.
     zemba::SetHelpFile("");
 
@@ -84,8 +90,12 @@ int main(int argc, char** argv) {
     zemba::TZeEditForm form(setup);
     prompter.SetParent(&form);
     if (form.TerminateRequested()) return 1;
-    zemba::TAboutForm about(options, &form);
+    zemba::InfoWindowSetup info{&options, &prompter, setup.optionsPath, programDir};
+    zemba::TAboutForm about(info, &form);
+    zemba::TSysInfoForm sysInfo(info, &form);
+    about.SetSystemInfoWindow(&sysInfo);
     form.SetAboutWindow(&about);
+    zemba::AttachOptionsWindow(form, setup);
 
     form.show();
     if (!files.empty()) QTimer::singleShot(0, &form, [&form, files] { form.OpenStartFiles(files); });
