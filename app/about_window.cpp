@@ -111,6 +111,7 @@ TSysInfoForm::TSysInfoForm(const InfoWindowSetup& setup, QWidget* parent) : QDia
     table_->setObjectName("SysInfoTable");
     table_->setHorizontalHeaderLabels({"Item", "Value"});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -122,7 +123,7 @@ TSysInfoForm::TSysInfoForm(const InfoWindowSetup& setup, QWidget* parent) : QDia
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(560, 400);
+    resize(560, 460);
 }
 
 void TSysInfoForm::Fill() {

@@ -468,7 +468,9 @@ void TOptionsForm::SetThumbnailDir(const std::string& dir) { thumbDirEdit_->setT
 
 QWidget* TOptionsForm::BuildExtensionsTab() {
     auto* page = new QWidget;
-    auto* row = new QHBoxLayout(page);
+    auto* column = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row, 1);
     extensionsEdit_ = new QPlainTextEdit(page);
     extensionsEdit_->setObjectName("ExtensionsMemo");
     extensionsEdit_->setToolTip("File name patterns, one a line");
@@ -504,12 +506,12 @@ QWidget* TOptionsForm::BuildExtensionsTab() {
         extensionsEdit_->setPlainText(
             L1(AppendDefaultExtensions(ToL1(extensionsEdit_->toPlainText()), ExtensionSet())));
     });
-    auto* where = new QLabel(FromPath("Files in " + filesDir_), page);
-    where->setObjectName("ExtDirLabel");
-    where->setWordWrap(true);
-    side->addWidget(where);
     side->addStretch();
     row->addLayout(side);
+    auto* where = new QLabel("Set files (Grafext.et0 to .et6) in " + FromPath(filesDir_), page);
+    where->setObjectName("ExtDirLabel");
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(where);
     return page;
 }
 
