@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/options.h"
+#include "app/options_window.h"
 #include "app/qt_progress.h"
 #include "app/qt_prompter.h"
 #include "core/layer_store.h"
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZEMBA");
+    QApplication::setApplicationVersion(QString::fromStdString(zemba::ProgramVersion()));
+    // The desktop matches windows to zemba.desktop by this name.
+    QGuiApplication::setDesktopFileName("zemba");
+    QApplication::setWindowIcon(QIcon(zemba::ProgramPicture(64)));
     // No help file until the main window sets its own.
     zemba::SetHelpFile("");
 
@@ -98,8 +104,12 @@ int main(int argc, char** argv) {
     zemba::TZeEditForm form(setup);
     prompter.SetParent(&form);
     if (form.TerminateRequested()) return 1;
-    zemba::TAboutForm about(options, &form);
+    zemba::InfoWindowSetup info{&options, &prompter, setup.optionsPath, programDir};
+    zemba::TAboutForm about(info, &form);
+    zemba::TSysInfoForm sysInfo(info, &form);
+    about.SetSystemInfoWindow(&sysInfo);
     form.SetAboutWindow(&about);
+    zemba::AttachOptionsWindow(form, setup);
 
     form.show();
     if (!files.empty()) QTimer::singleShot(0, &form, [&form, files] { form.OpenStartFiles(files); });

@@ -36,6 +36,8 @@
 #include "app/help.h"
 #include "app/messages.h"
 #include "app/qt_prompter.h"
+#include "app/options_window.h"
+#include "app/program_info.h"
 #include "view/cbit_form.h"
 #include "view/map_view.h"
 #include "view/print_view.h"
@@ -229,6 +231,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
         QMessageBox::information(nullptr, "ZEMBA", "Requires True Color (24 or 36 bit) Colors Setting");
     } else if (setup.showSplash) {
         auto* splash = new QSplashScreen(SplashPicture());
+        splash->showMessage(QString::fromStdString(ProgramTitle()), Qt::AlignBottom | Qt::AlignHCenter);
         splash->setAttribute(Qt::WA_DeleteOnClose);
         splash->show();
         splash_ = splash;
@@ -354,7 +357,8 @@ void TZeEditForm::BuildActions() {
     MakeAction("ImportMI", "Import...", "Import", kNoTag, false);
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });
-    MakeAction("OptionsMI", "Options...", "Options", kNoTag, false);
+    auto* optionsMI = MakeAction("OptionsMI", "Options...", "Options");
+    connect(optionsMI, &QAction::triggered, this, [this] { ShowOptionsWindow(this); });
     auto* setupPrinter = MakeAction("SetupPrinterMI", "Setup Printer...", "Setup Printer");
     connect(setupPrinter, &QAction::triggered, this, [this] { SetupPrinterClick(); });
     auto* print = MakeAction("PrintMI", "Print...", "Print");

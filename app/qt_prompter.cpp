@@ -2,12 +2,16 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QByteArray>
 #include <QFile>
+#include <QScreen>
 #include <QString>
 #include <QStringDecoder>
+
+#include "app/option_tools.h"
 
 namespace zemba {
 
@@ -127,7 +131,18 @@ QtPrompter::QtPrompter(const Options& options, MessageSounds& sounds, QWidget* p
 Answer QtPrompter::Run(QMessageBox& box) {
     box.setTextFormat(Qt::PlainText);
     // move() marks the box as placed, so Qt does not centre it on its parent.
-    box.move(options_.MessageX, options_.MessageY);
+    // A typed position may be anywhere: keep all of the box on a screen.
+    QPoint at(options_.MessageX, options_.MessageY);
+    QScreen* screen = QGuiApplication::screenAt(at);
+    if (!screen) screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        const QSize size = box.sizeHint();
+        const BoxPlace p = ClampBoxToScreen(at.x(), at.y(), size.width(), size.height(), area.x(),
+                                            area.y(), area.width(), area.height());
+        at = QPoint(p.x, p.y);
+    }
+    box.move(at);
     if (hook_) hook_(&box, hookContext_);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -243,6 +244,16 @@ TEST(QtPrompter, BoxesSitAtTheMessagePositionWithTheirButtons) {
     EXPECT_EQ(seen.title, "Information");
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_EQ(seen.text, "File Exists\nInput a different name");
+
+    // A position typed off the screen still shows all of the box.
+    o.MessageX = 100000;
+    o.MessageY = -5000;
+    seen = BoxSeen{};
+    EXPECT_EQ(prompter.Message(MsgFamily::Info, 9999), Answer::Ok);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_GE(seen.pos.x(), screen.left());
+    EXPECT_LE(seen.pos.x(), screen.right() - 50);
+    EXPECT_EQ(seen.pos.y(), screen.top());
 
     seen = BoxSeen{};
     seen.press = "Retry";
