@@ -121,6 +121,7 @@ void LayerStore::ClearAll() {
     MapXMax = MapYMax = MapWidth = MapHeight = 1;
     LayerFileName = "NoName.duh";
     ProjectName = "Nada";
+    MapSystem.clear();
     MapChanged = false;
     BaseImageLoaded = false;
     BaseImagePath.clear();
