@@ -3,6 +3,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 
@@ -66,6 +67,20 @@ std::string ProjDefinition(const ProjectionBlock& b) {
     const int code = static_cast<int>(b[kSlotCode]);
     const std::string datum = DatumPart(b);
     auto deg = [&b](int slot) { return Num(DmsToDd(b[slot])); };
+    const int datumIndex = static_cast<int>(b[kSlotDatum]);
+    // Systems with an EPSG code get its names in the WKT.
+    if (code == 0 && unit == 4) {
+        if (datumIndex == 13) return "EPSG:4267";
+        if (datumIndex == 14) return "EPSG:4269";
+        if (datumIndex == 23) return "EPSG:4326";
+    }
+    if (code == 1 && unit == 2) {
+        const int zone = static_cast<int>(b[kSlotZone]);
+        if (datumIndex == 13 && zone >= 1 && zone <= 22) return "EPSG:" + std::to_string(26700 + zone);
+        if (datumIndex == 14 && zone >= 1 && zone <= 23) return "EPSG:" + std::to_string(26900 + zone);
+        if (datumIndex == 23 && zone != 0 && std::abs(zone) <= 60)
+            return "EPSG:" + std::to_string((zone > 0 ? 32600 : 32700) + std::abs(zone));
+    }
     switch (code) {
         case 0:
             if (unit != 4) return {};

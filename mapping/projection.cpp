@@ -243,7 +243,7 @@ public:
 private:
     GctpReports() : err_(Make("/tmp/zgcteXXXXXX")), parm_(Make("/tmp/zgctpXXXXXX")) {}
     ~GctpReports() {
-        close_file();
+
         ::unlink(err_.data());
         ::unlink(parm_.data());
     }
