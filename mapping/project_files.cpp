@@ -1,10 +1,12 @@
 #include "mapping/project_files.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
+#include "mapping/datum.h"
 
 namespace zemba {
 
@@ -514,6 +516,85 @@ Result LoadMap(LayerStore& store, MapProject& project, const std::string& file, 
     project.MapInfo = img.Info;
     project.SaveMode = img.SaveMode;
     store.MapChanged = true;
+    return Result::Ok();
+}
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& v) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    v = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(v);
+}
+
+}  // namespace
+
+Result SetMapInfoField(MapInfoRec& m, const std::string& key, const std::string& value) {
+    static const char* const doubles[33] = {
+        "Mode",     "SMajor",  "SMinor",  "Sphere", "FalseEasting", "FalseNorthing", "OriginLat", "StdPr1",
+        "StdPr2",   "CentMer", "TrueScale", "CentLon", "CenterLat", "StdPar", "LongPol", "Factor", "Height",
+        "ShapeM",   "ShapeN",  "Angle",   "Long1",  "Long2",  "Lat1",   "Lat2",   "AziAng", "AzmthPt",
+        "IncAng",   "AscLong", "PSRev",   "LRat",   "PFlag",  "SatNum", "Path"};
+    double v = 0;
+    const bool number = ParseNumber(value, v);
+    auto refs = m.ParamRefs();
+    for (int k = 0; k < 33; ++k)
+        if (key == doubles[k]) {
+            if (!number) return Result::Fail("'" + value + "' is not a valid floating point value");
+            *refs[k] = v;
+            return Result::Ok();
+        }
+    struct IntField {
+        const char* name;
+        std::int32_t* field;
+    } ints[] = {{"Category", &m.Category}, {"ProjectionCode", &m.ProjectionCode}, {"Units", &m.Units},
+                {"UtmZone", &m.UtmZone},   {"Datum", &m.Datum},                   {"Spheroid", &m.Spheroid},
+                {"StatePlaneZone", &m.StatePlaneZone}, {"ZUnits", &m.ZUnits},     {"MUnits", &m.MUnits}};
+    for (const IntField& f : ints)
+        if (key == f.name) {
+            if (!number || v != std::floor(v) || std::fabs(v) > 2147483647.0)
+                return Result::Fail("'" + value + "' is not a valid integer value");
+            *f.field = static_cast<std::int32_t>(v);
+            return CheckInfoIndexes(m);
+        }
+    struct FlagField {
+        const char* name;
+        std::uint8_t* field;
+    } flags[] = {{"UtmNorth", &m.UtmNorth}, {"IgnoreDatum", &m.IgnoreDatum}, {"IgnoreErrors", &m.IgnoreErrors},
+                 {"NeverProjected", &m.NeverProjected}};
+    for (const FlagField& f : flags)
+        if (key == f.name) {
+            if (!number || (v != 0 && v != 1)) return Result::Fail(key + " must be 0 or 1");
+            *f.field = static_cast<std::uint8_t>(v);
+            return Result::Ok();
+        }
+    return Result::Fail("unknown field \"" + key + "\"");
+}
+
+Result ParseMapInfo(const std::string& text, MapInfoRec& info) {
+    MapInfoRec m = info;
+    bool datum = false, spheroid = false;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t comma = text.find(',', pos);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(pos, comma - pos);
+        pos = comma + 1;
+        if (item.empty()) continue;
+        const std::size_t eq = item.find('=');
+        if (eq == std::string::npos) return Result::Fail("\"" + item + "\" is not KEY=VALUE");
+        const std::string key = item.substr(0, eq);
+        Result r = SetMapInfoField(m, key, item.substr(eq + 1));
+        if (!r) return Result::Fail(key + ": " + r.reason);
+        datum = datum || key == "Datum";
+        spheroid = spheroid || key == "Spheroid";
+    }
+    if (datum && !spheroid) {
+        const int s = DatumSpheroid(m.Datum);
+        if (s >= 0) m.Spheroid = s;
+    }
+    info = m;
     return Result::Ok();
 }
 

@@ -14,6 +14,13 @@
 
 namespace zemba {
 
+// Sets a description's field by its name ("ProjectionCode", "StdPr1", ...)
+// from text; numbers in the C locale. Fails on an unknown name or a bad value.
+Result SetMapInfoField(struct MapInfoRec& info, const std::string& key, const std::string& value);
+// "KEY=VALUE,KEY=VALUE" onto a blank description. A Datum without a
+// Spheroid takes the datum's own spheroid.
+Result ParseMapInfo(const std::string& text, struct MapInfoRec& info);
+
 // The map window's lists, by index.
 extern const char* const kCategoryNames[14];
 
