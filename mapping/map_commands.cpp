@@ -167,10 +167,12 @@ Result AcceptMapInfo(const MapFormValues& v, MapInfoRec& info) {
     for (const ListRef& l : kLists) {
         auto it = v.index.find(l.name);
         if (it == v.index.end()) continue;
+        // No zone chosen keeps the description's "no zone" (0).
+        if (std::string(l.name) == "UtmZone" && it->second == -1) continue;
         if (it->second < 0 || it->second >= l.size) return Result::Fail(std::string("Choose a ") + l.name);
         m.*l.field = it->second;
     }
-    if (v.index.count("UtmZone")) m.UtmZone = v.index.at("UtmZone") + 1;
+    if (v.index.count("UtmZone")) m.UtmZone = v.index.at("UtmZone") + 1;  // -1 gives 0
     for (const CheckRef& c : kChecks) {
         auto it = v.check.find(c.name);
         if (it != v.check.end()) m.*c.field = it->second ? 1 : 0;
