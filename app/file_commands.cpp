@@ -9,6 +9,7 @@
 #include "core/exports.h"
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
+#include "mapping/projection.h"
 
 namespace fs = std::filesystem;
 
@@ -201,6 +202,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     if (ext == ".ZMP") {
         options_.ProjectPath = DirectoryPart(path);
         store_.ProjectPath = options_.ProjectPath;
+        if (hooks_.LoadProject) return hooks_.LoadProject(path);
         prompter_.ShowErrorText("Map projects cannot be opened in this version of ZEMBA:\r\n" +
                                 path);
         return false;
@@ -261,6 +263,9 @@ bool FileCommands::NewLayer() {
         return false;
     }
     lastFailure_.clear();
+    // A layer opened into a projected map is shown in the map's system.
+    ConvertOutcome projected = ProjectNewLayer(store_, store_.CurrentLayer, progress_, {});
+    if (!projected.result) prompter_.ShowErrorText("Layer not projected:\r\n" + projected.result.reason);
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;
@@ -293,7 +298,8 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     Hourglass(true);
     {
         BusyScope busy(*this);
-        r = WriteShapefile(store_, i, path, progress_);
+        // Layers shown projected are written back in geographic degrees.
+        r = WriteLayerGeographic(store_, i, path, progress_);
     }
     Hourglass(false);
     if (!r) prompter_.ShowErrorText("Shape file not saved: " + path + "\r\n" + r.reason);
@@ -324,6 +330,12 @@ void FileCommands::SaveAs() {
         if (i < 1 || i > store_.LayerCount) return;
         SaveLayerTo(i, target);
     } else if (ext == ".ZMP") {
+        if (hooks_.SaveProject) {
+            Hourglass(true);
+            hooks_.SaveProject(path);
+            Hourglass(false);
+            return;
+        }
         prompter_.ShowErrorText("Map projects cannot be saved in this version of ZEMBA:\r\n" +
                                 target);
     } else {

@@ -70,6 +70,9 @@ struct FileHooks {
     std::function<void(bool)> LongWork;
     // True while some other long loop of the window runs.
     std::function<bool()> IsBusy;
+    // Map projects: open one; save one under the name chosen in "Save As...".
+    std::function<bool(const std::string&)> LoadProject;
+    std::function<bool(const std::string&)> SaveProject;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "mapping/mapping_windows.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -263,6 +264,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     commands_ = std::make_unique<FileCommands>(store_, options_, prompter_, progress_, state_,
                                                std::move(hooks));
     commands_->OptionsPath = setup.optionsPath;
+    WireMapping();
 
     BuildActions();
     BuildMenus();
@@ -307,6 +309,21 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     // 12. The first view bitmap.
     MakeFirstBitmap();
     SyncFromState();
+}
+
+void TZeEditForm::WireMapping() {
+    mapping_ = std::make_unique<MappingWindows>(store_, prompter_, progress_, this);
+    mapping_->Commands().Refresh = [this] { ReExtentFresh(); };
+    LoadMapHooks load;
+    load.OpenLayer = [this] {
+        const bool ok = commands_->NewLayer();
+        if (ok) commands_->SetCaption(store_.LayerFileName);
+        return ok;
+    };
+    load.LoadBackground = [this](const std::string& p) { return LoadBackground(p); };
+    load.SetDataDir = [this](const std::string& dir) { options_.ShapeDir = dir; };
+    commands_->hooks().LoadProject = [this, load](const std::string& p) { return mapping_->LoadProject(p, load); };
+    commands_->hooks().SaveProject = [this](const std::string& p) { return mapping_->SaveProjectAs(p); };
 }
 
 TZeEditForm::~TZeEditForm() {
@@ -456,7 +473,8 @@ void TZeEditForm::BuildActions() {
     level(MakeAction("StatsgoSoilsDbMI", "Statsgo Soils Db", dbHint, kNoTag, false));
     level(MakeAction("ExternalDbLinkerMI", "External Db linker", dbHint, kNoTag, false));
     level(MakeAction("FindMI", "Find", "Find", kNoTag, false));
-    level(MakeAction("MapMI", "Map", "Map", kNoTag, false));
+    level(MakeAction("MapMI", "Map", "Map"));
+    connect(Action("MapMI"), &QAction::triggered, this, [this] { mapping_->ShowMap(); });
     level(MakeAction("LegendMI", "Legend", "Legend", kNoTag, false));
     level(MakeAction("PrintLayoutMI", "Print Layout", "Print Layout", kNoTag, false));
     auto* cutBmp = MakeAction("CutbmpMI", "Cut bmp", "Cut bmp", kNoTag, false);
@@ -527,6 +545,8 @@ void TZeEditForm::BuildActions() {
                           {"CopyTB", "Copy", "copy", kNoTag},
                           {"PasteTB", "Paste", "paste", kNoTag}};
     for (const Later& l : edit) MakeAction(l.name, l.hint, l.hint, l.tag, false)->setIcon(Glyph(l.glyph));
+    Action("MapTB")->setProperty("available", true);
+    connect(Action("MapTB"), &QAction::triggered, Action("MapMI"), &QAction::trigger);
 
     auto* helpTB = MakeAction("HelpTB", "Help", "Help");
     helpTB->setIcon(st->standardIcon(QStyle::SP_DialogHelpButton));

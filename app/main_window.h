@@ -38,6 +38,7 @@ namespace zemba {
 
 class MapView;
 class MapRenderer;
+class MappingWindows;
 
 // Screen depths the program runs on (true colour).
 inline bool DepthSupported(int depth) { return depth == 24 || depth == 32; }
@@ -129,6 +130,7 @@ private:
     void BuildCentre();
     void RestoreToolbars();
     void MakeFirstBitmap();
+    void WireMapping();
 
     // Commands.
     bool Refused() const;
@@ -215,6 +217,7 @@ private:
     int syncing_ = 0;
     std::vector<std::unique_ptr<QtProgress::BusyGuard>> work_;
     QPointer<QWidget> splash_;
+    std::unique_ptr<MappingWindows> mapping_;  // map projects and their windows
 };
 
 }  // namespace zemba

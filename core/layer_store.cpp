@@ -123,6 +123,7 @@ void LayerStore::ClearAll() {
     MapXOffset = MapYOffset = 0;
     LayerFileName = "NoName.duh";
     ProjectName = "Nada";
+    MapSystem.clear();
     MapChanged = false;
     BaseImageLoaded = false;
     BaseImagePath.clear();

@@ -134,6 +134,11 @@ struct ShpLayer {
     // Z and M of shape k when they were kept and still match its geometry
     // (an edit that changed the shape without them leaves nullptr).
     const ShpObj3* KeptZM(std::int32_t k) const;
+
+    // The coordinate system the shapes are held in now, as a projection
+    // block's slots (mapping/projection.h); empty: geographic degrees on
+    // NAD27, as layers are kept on disk.
+    std::vector<double> CoordSystem;
 };
 
 struct SymObj {
@@ -216,6 +221,10 @@ struct LayerStore {
     std::string BtdPath, BtdName;
     std::string ProjectPath;
     std::string ProjectName = "Nada";
+    // The system the map is shown in (a projection block's slots); empty:
+    // geographic degrees on NAD27. Layers opened into a projected map are
+    // projected into it.
+    std::vector<double> MapSystem;
     std::int32_t PointLayerIndex = 0, LineLayerIndex = 0, PolygonLayerIndex = 0, AnnoLayerIndex = 0;
     bool PointLayerMade = false, LineLayerMade = false, PolygonLayerMade = false, AnnoLayerMade = false;
 

@@ -1,0 +1,66 @@
+#include "mapping/proj_messages_form.h"
+
+#include <QHBoxLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "mapping/map_commands.h"
+
+namespace zemba {
+
+TProjMessagesForm::TProjMessagesForm(const LayerStore& store, Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), prompter_(prompter) {
+    setObjectName("TProjMessagesForm");
+    setWindowTitle("Projection Messages");
+    auto* layout = new QVBoxLayout(this);
+    memo_ = new QTextEdit(this);
+    memo_->setObjectName("MessagesMemo");
+    memo_->setReadOnly(true);
+    memo_->setLineWrapMode(QTextEdit::NoWrap);
+    memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(memo_);
+    progress_ = new QProgressBar(this);
+    layout->addWidget(progress_);
+    auto* buttons = new QHBoxLayout;
+    auto* print = new QPushButton("Print Log", this);
+    print->setObjectName("PrintLogBtn");
+    auto* save = new QPushButton("Save Log: Projectname.log", this);
+    save->setObjectName("SaveLogBtn");
+    auto* help = new QPushButton("Help", this);
+    buttons->addWidget(print);
+    buttons->addWidget(save);
+    buttons->addWidget(help);
+    layout->addLayout(buttons);
+    connect(print, &QPushButton::clicked, this, [this] { PrintLog(); });
+    connect(save, &QPushButton::clicked, this, [this] {
+        Result r = SaveLog();
+        if (!r) prompter_.ShowErrorText("Log not saved:\r\n" + r.reason);
+    });
+    resize(560, 360);
+}
+
+void TProjMessagesForm::Append(const std::string& line) {
+    lines_.push_back(line);
+    memo_->append(QString::fromLatin1(line.c_str()));
+    if (!isVisible()) show();
+}
+
+Result TProjMessagesForm::SaveLog() { return SaveProjectionLog(lines_, ProjectionLogPath(store_)); }
+
+void TProjMessagesForm::PrintLog() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QTextDocument doc;
+    doc.setPlainText(QString::fromLocal8Bit((store_.ProjectPath + store_.ProjectName).c_str()) + "\n\n" +
+                     memo_->toPlainText());
+    doc.print(&printer);
+}
+
+}  // namespace zemba

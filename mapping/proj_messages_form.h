@@ -1,0 +1,36 @@
+// The projection messages window TProjMessagesForm: the package's reports
+// and the conversions' lines, with print and save of the log.
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "core/layer_store.h"
+#include "core/ui.h"
+
+class QTextEdit;
+class QProgressBar;
+
+namespace zemba {
+
+class TProjMessagesForm : public QWidget {
+    Q_OBJECT
+public:
+    TProjMessagesForm(const LayerStore& store, Prompter& prompter, QWidget* parent = nullptr);
+    // Appends a line and shows the window.
+    void Append(const std::string& line);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // "Save Log: Projectname.log".
+    Result SaveLog();
+    void PrintLog();
+
+private:
+    const LayerStore& store_;
+    Prompter& prompter_;
+    std::vector<std::string> lines_;
+    QTextEdit* memo_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace zemba

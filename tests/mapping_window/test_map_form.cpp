@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "core/attributes.h"
+#include "core/file_io.h"
+#include "core/shp_reader.h"
+#include "mapping/map_form.h"
+#include "mapping/mapping_windows.h"
+#include "mapping/proj_messages_form.h"
+#include "tests/test_support.h"
+
+namespace zemba {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+struct Fixture {
+    test::TempDir dir;
+    LayerStore store;
+    test::ScriptedPrompter prompter;
+    NullProgress progress;
+    std::unique_ptr<MappingWindows> windows;
+    Fixture() {
+        App();
+        test::CopySample("nc", dir.path());
+        store.LayerFileName = dir.file("nc.shp");
+        store.AppendLayerSlot();
+        EXPECT_TRUE(ReadShapefile(store, prompter, progress));
+        windows = std::make_unique<MappingWindows>(store, prompter, progress, nullptr);
+    }
+};
+
+TEST(MapForm, DisplayAcceptAndTheDatumsSpheroid) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    EXPECT_EQ(form.windowTitle(), "Map Project Projections");
+    EXPECT_EQ(form.List("Datum")->currentIndex(), 13);
+    form.Button("DisplayMapBtn")->click();
+    EXPECT_EQ(form.Edit("Name")->text(), "COLLINSVILLE IL");
+    EXPECT_EQ(form.Edit("StatePlaneZone")->text(), "1202");
+    EXPECT_EQ(form.List("UtmZone")->currentIndex(), -1);  // blank zone 0 selects nothing
+
+    form.List("Datum")->setCurrentIndex(14);
+    EXPECT_EQ(form.List("Spheroid")->currentIndex(), 8);
+
+    // A bad number stops the accept before anything is taken or saved.
+    form.Edit("Name")->setText("CHANGED");
+    form.Edit("CentMer")->setText("abc");
+    f.prompter.files.push_back(f.dir.file("m.zmp"));
+    form.Button("AcceptMapBtn")->click();
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "COLLINSVILLE IL");
+    ASSERT_FALSE(f.prompter.shown.empty());
+    EXPECT_EQ(f.prompter.shown.back().value, "'abc' is not a valid floating point value");
+    EXPECT_FALSE(FileExists(f.dir.file("m.zmp")));
+
+    // Valid: taken whole, then saved under the name asked for.
+    form.Edit("CentMer")->setText("-96000000");
+    form.List("UtmZone")->setCurrentIndex(16);
+    form.Button("AcceptMapBtn")->click();
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "CHANGED");
+    EXPECT_EQ(f.windows->Project().MapInfo.Datum, 14);
+    EXPECT_EQ(f.windows->Project().MapInfo.Spheroid, 8);
+    EXPECT_EQ(f.windows->Project().MapInfo.UtmZone, 17);
+    EXPECT_TRUE(FileExists(f.dir.file("m.zmp")));
+    EXPECT_EQ(f.store.ProjectName, "m.zmp");
+}
+
+TEST(MapForm, LayerDescriptionAndDms) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    form.RefreshLists();
+    ASSERT_EQ(form.LayerList()->count(), 1);
+    form.LayerList()->setCurrentRow(0);
+    form.Button("DisplayLayerBtn")->click();
+    EXPECT_EQ(form.Edit("Name")->text(), "COLLINSVILLE IL");
+    form.List("ProjectionCode")->setCurrentIndex(1);
+    form.Button("AcceptLayerBtn")->click();
+    EXPECT_TRUE(FileExists(f.dir.file("nc.lpj")));
+    EXPECT_EQ(test::ReadFileBytes(f.dir.file("nc.lpj")).size(), 599u);
+
+    auto* dms = form.findChild<QLineEdit*>("DMSEdit");
+    dms->setText("-1030000");
+    form.Button("DMStoDDBtn")->click();
+    EXPECT_EQ(dms->text(), "-1.500");
+}
+
+TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
+    Fixture f;
+    f.store.ProjectPath = f.dir.path() + "/";
+    f.store.ProjectName = "m.zmp";
+    TProjMessagesForm& m = f.windows->Messages();
+    EXPECT_EQ(m.windowTitle(), "Projection Messages");
+    m.Append("utm-forint");
+    m.Append("Illegal zone number");
+    EXPECT_TRUE(m.isVisible());
+    ASSERT_TRUE(m.SaveLog());
+    EXPECT_EQ(test::ReadFileBytes(f.dir.file("m.log")), "utm-forint\r\nIllegal zone number\r\n");
+}
+
+}  // namespace
+}  // namespace zemba
