@@ -269,6 +269,7 @@ bool FileCommands::NewLayer() {
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;
+    if (hooks_.LayerOpened) hooks_.LayerOpened(store_.CurrentLayer);
     if (hooks_.Redraw) hooks_.Redraw();
     LayerComboUpdate(store_.CurrentLayer);
     UpdateToolStatus(1);

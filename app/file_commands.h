@@ -68,6 +68,8 @@ struct FileHooks {
     // A long loop begins (true) or ends (false): the window shows its
     // progress bar and guards the store.
     std::function<void(bool)> LongWork;
+    // A layer was read and added (its number).
+    std::function<void(int)> LayerOpened;
     // True while some other long loop of the window runs.
     std::function<bool()> IsBusy;
     // Map projects: open one; save one under the name chosen in "Save As...".

@@ -324,6 +324,7 @@ void TZeEditForm::WireMapping() {
     load.SetDataDir = [this](const std::string& dir) { options_.ShapeDir = dir; };
     commands_->hooks().LoadProject = [this, load](const std::string& p) { return mapping_->LoadProject(p, load); };
     commands_->hooks().SaveProject = [this](const std::string& p) { return mapping_->SaveProjectAs(p); };
+    commands_->hooks().LayerOpened = [this](int layer) { mapping_->Commands().NoteLayerDatum(layer); };
 }
 
 TZeEditForm::~TZeEditForm() {

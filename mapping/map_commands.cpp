@@ -7,6 +7,7 @@
 #include "core/attributes.h"
 #include "core/file_io.h"
 #include "mapping/datum.h"
+#include "mapping/prj_files.h"
 
 namespace zemba {
 
@@ -186,6 +187,23 @@ Result AcceptMapInfo(const MapFormValues& v, MapInfoRec& info) {
 MapCommands::MapCommands(LayerStore& store, MapProject& project, Prompter& prompter, Progress& progress)
     : store_(store), project_(project), prompter_(prompter), progress_(progress) {}
 
+int MapCommands::NoteLayerDatum(int layer) {
+    if (layer < 1 || layer > store_.LayerCount) return -1;
+    const ShpLayer& L = store_.ShapeLayers[layer];
+    const std::string prj = CompanionFile(L.ShpPath + L.ShpName, ".prj");
+    int datum = -1;
+    if (!FileExists(prj)) return -1;
+    Result r = ReadPrjDatum(prj, datum);
+    if (!r) {
+        Say(L.ShpName + ": its .prj was not understood: " + r.reason);
+        return -1;
+    }
+    if (datum >= 0 && datum != project_.MapInfo.Datum)
+        Say(L.ShpName + ": its .prj names the datum " + DatumListName(datum) + ", the map uses " +
+            DatumListName(project_.MapInfo.Datum) + "; its coordinates are shown without a shift.");
+    return datum;
+}
+
 void MapCommands::Say(const std::string& line) {
     if (Report) Report(line);
 }
@@ -241,6 +259,15 @@ bool MapCommands::DisplayLayer(int k, MapFormValues& out) {
         }
     } else {
         FillLayerBlankProjection(project_);
+        // Without a description of its own, the .prj beside the layer gives
+        // its datum.
+        int datum = -1;
+        const std::string prj = CompanionFile(L.ShpPath + L.ShpName, ".prj");
+        if (FileExists(prj) && ReadPrjDatum(prj, datum) && datum >= 0) {
+            project_.LayerInfo.Datum = datum;
+            const int spheroid = DatumSpheroid(datum);
+            if (spheroid >= 0) project_.LayerInfo.Spheroid = spheroid;
+        }
     }
     progress_.Pump();
     out = ShowMapInfo(project_.LayerInfo);

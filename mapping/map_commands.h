@@ -77,6 +77,10 @@ public:
     bool LoadProject(const std::string& file, const LoadMapHooks& hooks);
     // "Save As..." to a .zmp name.
     bool SaveProjectAs(const std::string& file);
+    // After a layer opened: when the .prj beside it names a datum other than
+    // the map's, a line says so (the datum list index, -1 when the file
+    // names none or there is no .prj).
+    int NoteLayerDatum(int layer);
 
 private:
     bool NeedLayers();

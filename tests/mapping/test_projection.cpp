@@ -5,6 +5,7 @@
 #include "core/file_io.h"
 #include "core/shp_writer.h"
 #include "mapping/datum.h"
+#include "mapping/map_commands.h"
 #include "mapping/prj_files.h"
 #include "mapping/projection.h"
 #include "mapping_fixture.h"
@@ -374,6 +375,29 @@ TEST(Projection, PrjFilesNameTheSystem) {
     int datum = -1;
     ASSERT_TRUE(ReadPrjDatum(test::DataPath("nc.prj"), datum));
     EXPECT_EQ(datum, 13);
+}
+
+TEST(Projection, APrjBesideALayerNamesItsDatum) {
+    LayerStore store;
+    ASSERT_TRUE(test::OpenLayer(store, test::DataPath("nc.shp")));     // NAD27
+    ASSERT_TRUE(test::OpenLayer(store, test::DataPath("world.shp")));  // WGS 84
+    MapProject project;
+    InitializeBlankMapLegend(project);
+    SilentPrompter prompter;
+    NullProgress progress;
+    MapCommands commands(store, project, prompter, progress);
+    std::vector<std::string> lines;
+    commands.Report = [&](const std::string& l) { lines.push_back(l); };
+    // The map is on NAD27: only the WGS 84 layer is worth a line.
+    EXPECT_EQ(commands.NoteLayerDatum(1), kDatumNad27);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(commands.NoteLayerDatum(2), kDatumWgs84);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("world.shp"), std::string::npos) << lines[0];
+    // A layer without a description of its own takes the .prj's datum.
+    MapFormValues values;
+    ASSERT_TRUE(commands.DisplayLayer(1, values));
+    EXPECT_EQ(project.LayerInfo.Datum, kDatumWgs84);
 }
 
 }  // namespace
