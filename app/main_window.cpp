@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/style_actions.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -265,6 +266,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildToolbars();
     BuildCentre();
+    WireStyleActions(*this, store_, options_, prompter_);
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();

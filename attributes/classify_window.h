@@ -26,7 +26,6 @@ struct RenderFrmHooks {
 };
 
 class TRenderFrm : public QDialog {
-    Q_OBJECT
 public:
     TRenderFrm(LayerStore& store, RenderFrmHooks hooks, QWidget* parent = nullptr);
 

@@ -35,7 +35,6 @@ struct SearchFormHooks {
 };
 
 class TSearchForm : public QDialog {
-    Q_OBJECT
 public:
     TSearchForm(LayerStore& store, SearchFormHooks hooks, QWidget* parent = nullptr);
 

@@ -18,7 +18,6 @@ class QSlider;
 namespace zemba {
 
 class TLabelPropFrm : public QDialog {
-    Q_OBJECT
 public:
     TLabelPropFrm(LayerStore& store, QWidget* parent = nullptr);
 

@@ -37,7 +37,6 @@ struct PropFormHooks {
 };
 
 class TPropForm : public QDialog {
-    Q_OBJECT
 public:
     TPropForm(LayerStore& store, ViewState& view, Prompter& prompter, PropFormHooks hooks,
               QWidget* parent = nullptr);
