@@ -108,8 +108,10 @@ int ShapeCount(const LayerStore& store, int layer) {
          static_cast<long long>(store.SymLayers[layer].SymObjs.size()) - 1}));
 }
 
+// Progress per shape; the bar moves once a percent.
 void Percent(Progress& progress, int i, int n) {
-    progress.SetPosition(n > 0 ? std::llround(static_cast<double>(i) / n * 100.0) : 0);
+    const int step = n >= 100 ? n / 100 : 1;
+    if (i % step == 0 || i == n) progress.SetPosition(n > 0 ? std::llround(static_cast<double>(i) / n * 100.0) : 0);
     progress.Pump();
 }
 

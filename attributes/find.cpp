@@ -29,8 +29,10 @@ int ShapeCount(const ShpLayer& L) {
     return static_cast<int>(std::min<long long>(L.NumRecords, static_cast<long long>(L.Shapes.size()) - 1));
 }
 
+// Progress per shape; the bar moves once a percent.
 void Percent(Progress& progress, int i, int n) {
-    progress.SetPosition(n > 0 ? std::llround(static_cast<double>(i) / n * 100.0) : 0);
+    const int step = n >= 100 ? n / 100 : 1;
+    if (i % step == 0 || i == n) progress.SetPosition(n > 0 ? std::llround(static_cast<double>(i) / n * 100.0) : 0);
     progress.Pump();
 }
 
