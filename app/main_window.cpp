@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "mapping/mapping_windows.h"
+#include "app/style_actions.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -270,6 +271,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildToolbars();
     BuildCentre();
+    WireStyleActions(*this, store_, options_, prompter_);
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -151,12 +152,18 @@ void MapRenderer::SetEditCanvas(int selector) {
 }
 
 void MapRenderer::ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer) {
+    // A style outside the tables (-1 marks the first class of a symbol
+    // classification) draws in the layer's own style, not the last shape's.
+    const SymLayer* ls = curLayer_ >= 1 && static_cast<std::size_t>(curLayer_) < store_.SymLayers.size()
+                             ? &store_.SymLayers[curLayer_]
+                             : nullptr;
     pen_.setColor(ColorFromRef(o.PenColor));
     pen_.setWidth(std::max(0, o.PenWidth));
-    LayerLinePen(o.PenStyle);
+    LayerLinePen(o.PenStyle < 0 && ls ? ls->LineStyle : o.PenStyle);
     brush_.setColor(ColorFromRef(o.BrushColor));
-    LayerBrushStyle(o.BrushStyle);
-    if (pointLayer) LayerPointStyle(o.BrushStyle);
+    const int brush = o.BrushStyle < 0 && ls ? ls->ShapeStyle : o.BrushStyle;
+    LayerBrushStyle(brush);
+    if (pointLayer) LayerPointStyle(brush);
     if (p.pen() != pen_) p.setPen(pen_);
     if (p.brush() != brush_) p.setBrush(brush_);
 }
@@ -367,15 +374,23 @@ void MapRenderer::DrawLabel(QPainter& p, int L, int i) {
         fontHeight_ = height;
         fontValid_ = true;
     }
-    const double angle = fd->Escapement != 0 ? fd->Escapement / 10.0 : o.LabelRotation;
+    // The shape's own rotation first: a font shared with other layers must
+    // not turn their labels too.
+    const double angle = o.LabelRotation != 0 ? o.LabelRotation : fd->Escapement / 10.0;
     const QString text = QString::fromLatin1(o.LabelText.data(), static_cast<int>(o.LabelText.size()));
     const QPoint at(ClampPixel((X + store_.MapXOffset) / view_.ViewScale),
                     ClampPixel((view_.BitmapHeight - 1) - (Y + store_.MapYOffset) / view_.ViewScale));
     if (at.x() < -100000 || at.x() > 100000 || at.y() < -100000 || at.y() > 100000) return;
 
+    const QFontMetrics fm(font_);
+    if (view_.SkipOverlappingLabels) {
+        QTransform t;
+        t.translate(at.x(), at.y());
+        if (angle != 0) t.rotate(-angle);
+        if (LabelSpaceTaken(t.mapRect(QRect(0, 0, fm.horizontalAdvance(text), fm.height())))) return;
+    }
     p.save();
     p.setFont(font_);
-    const QFontMetrics fm(font_);
     p.translate(at);
     if (angle != 0) p.rotate(-angle);  // escapement turns counter-clockwise
     if (o.LabelBackgrounded)
@@ -384,6 +399,26 @@ void MapRenderer::DrawLabel(QPainter& p, int L, int i) {
     p.setPen(ColorFromRef(fd->Color));
     p.drawText(0, fm.ascent(), text);
     p.restore();
+}
+
+bool MapRenderer::LabelSpaceTaken(const QRect& box) {
+    constexpr int kCell = 64;
+    auto cell = [](int v) { return static_cast<long long>(std::floor(v / static_cast<double>(kCell))); };
+    const long long x0 = cell(box.left()), x1 = cell(box.right());
+    const long long y0 = cell(box.top()), y1 = cell(box.bottom());
+    auto key = [](long long x, long long y) { return (x << 32) ^ (y & 0xFFFFFFFFLL); };
+    for (long long x = x0; x <= x1; ++x)
+        for (long long y = y0; y <= y1; ++y) {
+            auto it = labelCells_.find(key(x, y));
+            if (it == labelCells_.end()) continue;
+            for (int k : it->second)
+                if (labelBoxes_[k].intersects(box)) return true;
+        }
+    const int index = static_cast<int>(labelBoxes_.size());
+    labelBoxes_.push_back(box);
+    for (long long x = x0; x <= x1; ++x)
+        for (long long y = y0; y <= y1; ++y) labelCells_[key(x, y)].push_back(index);
+    return false;
 }
 
 void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
@@ -487,6 +522,8 @@ void MapRenderer::RedrawOnce(Progress& progress) {
     if (image_.isNull()) return;  // no memory for it
     UpdateViewScale(store_, view_);
     fontValid_ = false;
+    labelBoxes_.clear();
+    labelCells_.clear();
 
     QPainter p(&image_);
     active_ = &p;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPen>
 #include <QPoint>
+#include <unordered_map>
 #include <vector>
 
 #include "core/layer_store.h"
@@ -130,6 +131,10 @@ private:
     FontDesc fontKey_;
     int fontHeight_ = 0;
     bool fontValid_ = false;
+    // Boxes of the labels drawn in this redraw, bucketed by grid cell.
+    std::vector<QRect> labelBoxes_;
+    std::unordered_map<long long, std::vector<int>> labelCells_;
+    bool LabelSpaceTaken(const QRect& box);
 };
 
 }  // namespace zemba

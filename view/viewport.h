@@ -59,6 +59,10 @@ struct ViewState {
     // larger bitmap is left white. <= 0 means "the whole bitmap".
     int ClientWidth = 0;
     int ClientHeight = 0;
+
+    // A label that would cover one drawn earlier in the same redraw is left
+    // out, so that a labelled dense layer stays readable.
+    bool SkipOverlappingLabels = true;
 };
 
 // Largest bitmap side we accept; a bigger image would not be allocated.

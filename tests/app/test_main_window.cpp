@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
@@ -23,6 +25,8 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/qt_progress.h"
+#include "attributes/classify_window.h"
+#include "view/prop_form.h"
 #include "tests/test_support.h"
 #include "view/map_view.h"
 #include "view/renderer.h"
@@ -139,9 +143,10 @@ TEST(MainWindow, OpeningALayerRaisesTheLevelAndDrawsIt) {
     for (const char* n : {"SaveCurrentLayerTB", "ExportTB", "FullViewTB", "ZoomInTB", "SaveMI",
                           "ExportMI", "PrintMI", "ClearAllNewTB"})
         EXPECT_TRUE(w.Enabled(n)) << n;
-    // Tag 2 and the tools of windows still to come stay off.
+    // Tag 2 stays off; the windows' commands come on with a layer.
     EXPECT_FALSE(w.Enabled("EditPtTB"));
-    EXPECT_FALSE(w.Enabled("FindMI"));
+    EXPECT_TRUE(w.Enabled("MapMI"));
+    EXPECT_TRUE(w.Enabled("FindMI"));
     EXPECT_TRUE(w.form->LayerCombo()->isEnabled());
     EXPECT_EQ(w.form->LayerCombo()->currentText(), "nc.shp");
     EXPECT_EQ(w.form->ShapeTypeBox()->text(), "Areas");
@@ -501,4 +506,45 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
         EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << arg << ": " << out;
         EXPECT_NE(out.find("zemba"), std::string::npos) << out;
     }
+}
+
+TEST(MainWindow, LayerPropertiesOkKeepsTheStyleAndOpensOnTheCurrentLayer) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc"), w.Sample("world")});
+    ASSERT_EQ(w.store.LayerCount, 2);
+    auto* props = w.form->findChild<TPropForm*>("TPropForm");
+    ASSERT_NE(props, nullptr);
+    w.store.CurrentLayer = 2;
+    props->Init();
+    EXPECT_EQ(props->SelectedLayer(), 2);
+
+    // A colour set here survives OK, which makes the layer current.
+    props->LayerList()->setCurrentRow(0);
+    w.store.SymLayers[1].FillColor = 0x123456;
+    props->findChild<QPushButton*>("OKBtn")->click();
+    EXPECT_EQ(w.store.CurrentLayer, 1);
+    EXPECT_EQ(w.store.SymLayers[1].FillColor, 0x123456u);
+    EXPECT_EQ(w.form->LayerCombo()->currentText(), "nc.shp");
+
+    // The layer box itself still puts the default style back.
+    w.form->Commands().LayerComboBoxChange(0);
+    EXPECT_EQ(w.store.SymLayers[1].FillColor, palette(1));
+}
+
+TEST(MainWindow, ClassifyWindowClassesAndCloseKeepsTheClasses) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    auto* classify = w.form->findChild<TRenderFrm*>("TRenderFrm");
+    ASSERT_NE(classify, nullptr);
+    classify->Init(0x00FF00);
+    const int bir = 8;  // BIR74
+    ASSERT_EQ(w.store.ShapeLayers[1].Fields[bir].Name, "BIR74");
+    classify->Session().SetField(bir);
+    classify->SetClassesClick();
+    EXPECT_EQ(classify->ClassList()->count(), 5);
+    classify->ApplyClick();
+    EXPECT_EQ(w.store.SymLayers[1].Visible, 3);
+    classify->accept();  // Close: the class layer becomes current, styles kept
+    EXPECT_EQ(w.store.SymLayers[1].Visible, 3);
+    EXPECT_EQ(w.store.SymLayers[1].SymObjs[1].BrushColor, ColorRamp(0x00FF00, 5)[1]);
 }

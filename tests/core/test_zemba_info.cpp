@@ -145,3 +145,19 @@ TEST(ZembaInfoScript, RendersAPictureAndFailsOnBadCommands) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Lines(r.out).size(), 2u);
 }
+
+TEST(ZembaInfoScript, ClassifiesFindsAndStyles) {
+    Outcome r = Info("-e 'classify BIR74 --classes 5; find-text NAME ab; find-value BIR74 like 487; "
+                     "highlight; label NAME --rotation 90; style width 30 fill 00ff00 up' '" +
+                     DataPath("nc.shp") + "' 2>/dev/null");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("class 1: 248 - 4516 (81)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("class 5: 17320 - 21588 (2)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Found 1\n69\n"), std::string::npos) << r.out;  // Cabarrus
+    EXPECT_NE(r.out.find("Found 1\n2\n"), std::string::npos) << r.out;   // Alleghany
+    EXPECT_EQ(Info("-e 'classify NAME' '" + DataPath("nc.shp") + "' 2>/dev/null").status, 1);
+    EXPECT_EQ(Info("-e 'find-text NOPE x' '" + DataPath("nc.shp") + "' 2>/dev/null").status, 1);
+    EXPECT_EQ(Info("-e 'highlight' '" + DataPath("nc.shp") + "' 2>/dev/null").status, 1);
+    r = Info("-e 'classify pop --quantiles' '" + DataPath("world.shp") + "' 2>&1");
+    EXPECT_NE(r.out.find("10 shapes have no number in pop"), std::string::npos) << r.out;
+}
