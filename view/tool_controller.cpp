@@ -189,9 +189,9 @@ void ToolController::MouseUp(int x, int y, unsigned shift) {
     const bool grabbed = flags_.VertexGrabbed && g == Gesture::Grabbed;
     ToolFlags& f = flags_;
     if (Busy() || !(shift & kLeftButton)) {
-        // Whatever the button, a release ends a rubber figure.
-        if (!ViewToolsExternal || g == Gesture::Rubber || g == Gesture::Selected || g == Gesture::Grabbed)
-            EndRubber(true);
+        // Whatever the button, a release ends a rubber figure; the armed
+        // operation waits for a left-button gesture.
+        EndRubber(true);
         return;
     }
     f.VertexGrabbed = false;
@@ -261,7 +261,8 @@ void ToolController::MouseUp(int x, int y, unsigned shift) {
         view_.RubberEnd = end;
         const int code = f.CreatingLine ? kMakeLine : kMakePolygon;
         f.CreatingLine = f.CreatingPolygon = false;
-        RunCreate(code, start, end);
+        // A refused drag (no length, no area) leaves the command armed.
+        if (RunCreate(code, start, end) == 0) ArmCreate(code);
         Changed();
         Redraw();
         return;
