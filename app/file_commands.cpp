@@ -9,6 +9,7 @@
 #include "core/exports.h"
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
+#include "view/editing.h"
 
 namespace fs = std::filesystem;
 
@@ -282,6 +283,8 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     Hourglass(true);
     {
         BusyScope busy(*this);
+        // Edits leave boxes that only a re-extent makes exact.
+        ReExtentLayer(store_, i);
         r = WriteShapefile(store_, i, path, progress_);
     }
     Hourglass(false);

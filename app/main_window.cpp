@@ -33,6 +33,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/edit_actions.h"
 #include "app/help.h"
 #include "view/cbit_form.h"
 #include "view/map_view.h"
@@ -263,6 +264,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildToolbars();
     BuildCentre();
+    new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();
