@@ -286,10 +286,14 @@ void ToolController::MouseUp(int x, int y, unsigned shift) {
 }
 
 bool ToolController::RunEdit(int code, PixelPoint a, PixelPoint b) {
-    const std::int32_t L = store_.CurrentLayer, s = store_.CurrentShape;
-    if (L < 1 || L > store_.LayerCount) return false;
     double dx = 0, dy = 0;
     DragVector(store_, view_, a, b, dx, dy);
+    return RunEditBy(code, dx, dy);
+}
+
+bool ToolController::RunEditBy(int code, double dx, double dy) {
+    const std::int32_t L = store_.CurrentLayer, s = store_.CurrentShape;
+    if (L < 1 || L > store_.LayerCount || code < kMoveShape || code > kDuplicateVertex) return false;
     LayerSnapshot before = TakeSnapshot(store_, L, {s});
     const std::int32_t t = store_.ShapeLayers[L].NumRecords + 1;
     if (!EditSelected(store_, code, dx, dy, &prompter_)) return false;
@@ -305,13 +309,16 @@ bool ToolController::RunEdit(int code, PixelPoint a, PixelPoint b) {
 }
 
 std::int32_t ToolController::RunCreate(int code, PixelPoint a, PixelPoint b) {
+    const int h = view_.BitmapHeight;
+    return RunCreateAt(code, XtoWorld(store_, view_, a.x), YtoWorld(store_, view_, h - a.y),
+                       XtoWorld(store_, view_, b.x), YtoWorld(store_, view_, h - b.y));
+}
+
+std::int32_t ToolController::RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye) {
     const std::int32_t T = FeatureTarget(store_, code);
     if (T == 0) return 0;
     LayerSnapshot before = TakeSnapshot(store_, T, {});
-    const int h = view_.BitmapHeight;
-    const std::int32_t made =
-        MakeFeature(store_, code, XtoWorld(store_, view_, a.x), YtoWorld(store_, view_, h - a.y),
-                    XtoWorld(store_, view_, b.x), YtoWorld(store_, view_, h - b.y), &prompter_);
+    const std::int32_t made = MakeFeature(store_, code, Xs, Ys, Xe, Ye, &prompter_);
     if (made == 0) return 0;
     const std::int32_t k = store_.ShapeLayers[T].NumRecords;
     undo_.push(new EditCommand(store_, std::move(before), TakeSnapshot(store_, T, {k}), "Create"));

@@ -139,9 +139,13 @@ public:
     // An edit of codes 1..6 on the selection by the drag a -> b, recorded
     // for undo. False when nothing changed.
     bool RunEdit(int code, PixelPoint a, PixelPoint b);
+    // The same by a world vector (dx, dy).
+    bool RunEditBy(int code, double dx, double dy);
     // Feature creation (codes 101..105) from pixel a to b, recorded for undo;
-    // returns the new shape's layer or 0.
+    // returns the new shape's layer (the shape is its last) or 0.
     std::int32_t RunCreate(int code, PixelPoint a, PixelPoint b);
+    // The same from world (Xs, Ys) to (Xe, Ye).
+    std::int32_t RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye);
 
     PopupEnables Popup() const;
 
