@@ -10,6 +10,7 @@
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
 #include "mapping/projection.h"
+#include "view/editing.h"
 
 namespace fs = std::filesystem;
 
@@ -299,7 +300,9 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     Hourglass(true);
     {
         BusyScope busy(*this);
-        // Layers shown projected are written back in geographic degrees.
+        // Edits leave boxes that only a re-extent makes exact; layers shown
+        // projected are written back in geographic degrees.
+        ReExtentLayer(store_, i);
         r = WriteLayerGeographic(store_, i, path, progress_);
     }
     Hourglass(false);

@@ -35,6 +35,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/edit_actions.h"
 #include "app/help.h"
 #include "app/messages.h"
 #include "app/qt_prompter.h"
@@ -272,6 +273,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildToolbars();
     BuildCentre();
     WireStyleActions(*this, store_, options_, prompter_);
+    new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();

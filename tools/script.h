@@ -17,6 +17,7 @@
 #include "app/options.h"
 #include "core/layer_store.h"
 #include "core/ui.h"
+#include "view/tool_controller.h"
 #include "view/viewport.h"
 
 namespace zemba {
@@ -63,6 +64,9 @@ struct ScriptSession {
 
     // The renderer, made on first use (it needs the Qt application).
     MapRenderer& Renderer();
+    // The pointer tools and editing with their undo stack, made on first use.
+    std::unique_ptr<ToolController> tools;
+    ToolController& Tools();
     // Fails unless a layer is loaded.
     void NeedLayer() const;
 };

@@ -1,0 +1,260 @@
+#include "app/edit_actions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+
+#include "app/main_window.h"
+#include "view/cbit_form.h"
+#include "view/map_view.h"
+#include "view/renderer.h"
+
+namespace zemba {
+
+namespace {
+
+// The tool status level does not decide these actions' enabled states; the
+// editing rules do (Sync). The window's "no tag" value keeps its level
+// logic off them.
+constexpr int kOwnEnabling = 1000;
+
+QString L1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
+
+unsigned ShiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+    unsigned s = 0;
+    if (mods & Qt::ShiftModifier) s |= kShiftKey;
+    if (mods & Qt::ControlModifier) s |= kCtrlKey;
+    if (mods & Qt::AltModifier) s |= kAltKey;
+    if (buttons & Qt::LeftButton) s |= kLeftButton;
+    if (buttons & Qt::RightButton) s |= kRightButton;
+    if (buttons & Qt::MiddleButton) s |= kMiddleButton;
+    return s;
+}
+
+}  // namespace
+
+EditActions* EditActions::Of(QObject* window) { return window ? window->findChild<EditActions*>() : nullptr; }
+
+QAction* EditActions::A(const char* name) const { return w_.Action(name); }
+
+EditActions::EditActions(TZeEditForm& window, LayerStore& store, Options& options, Prompter& prompter)
+    : QObject(&window),
+      w_(window),
+      store_(store),
+      options_(options),
+      prompter_(prompter),
+      controller_(store, window.View(), &window.Renderer(), prompter) {
+    setObjectName("EditActions");
+    controller_.ViewToolsExternal = true;
+    ToolHooks& h = controller_.Hooks();
+    h.Redraw = [this] { w_.Redraw(); };
+    h.ImageChanged = [this] { w_.MapViewWidget()->RefreshImage(); };
+    auto* hint = w_.findChild<QLabel*>("HintLabel");
+    h.Hint = [hint](const std::string& t) {
+        if (hint) hint->setText(L1(t));
+    };
+    h.XYText = [this](const std::string& t) { w_.XYPanel()->setText(L1(t)); };
+    h.IsBusy = [this] { return w_.Commands().Refused(); };
+    h.SoilDbActive = [this] { return w_.State().SoilDbActive; };
+    h.Changed = [this] { Sync(); };
+
+    // Leaving editing (Clear All, another layer, Reset Fresh) and the
+    // window's own state changes reach the tools too.
+    FileHooks& fh = w_.Commands().hooks();
+    auto endEditing = fh.EndEditing;
+    fh.EndEditing = [this, endEditing] {
+        if (endEditing) endEditing();
+        controller_.DisableEditing(0);
+    };
+    auto changed = fh.Changed;
+    fh.Changed = [this, changed] {
+        if (changed) changed();
+        Sync();
+    };
+
+    Connect("ObjectInfoMI", "ObjInfoTB", [this] { controller_.InfoToolClick(kToolObjectInfo); });
+    Connect("DbInfoMI", "ObjInfoAttDbTB", [this] { controller_.InfoToolClick(kToolDbInfo); });
+    Connect("SoilsInfoMI", "ObjInfoExtDbTB", [this] { controller_.InfoToolClick(kToolSoilsInfo); });
+    Connect("EditShapeMI", "EditShpTB", [this] { controller_.EditShpClick(); });
+    Connect("EditPointMI", "EditPtTB", [this] { controller_.EditPtClick(); });
+    Connect("MoveMI", "MoveTB", [this] { controller_.MoveitClick(); });
+    Connect("DeleteMI", "DeleteTB", [this] { controller_.DeleteitClick(); });
+    Connect("CopyMoveMI", "NewAndMoveTB", [this] { controller_.NewitClick(); });
+    Connect("UndoMI", "UndoEditTB", [this] { controller_.UndoEditClick(); });
+    Connect("CutbmpMI", "CutTB", [this] { controller_.CutBmpClick(); });
+    Connect("CopybmpMI", "CopyTB", [this] { controller_.CopyBmp(); });
+    Connect("PastebmpMI", "PasteTB", [this] { controller_.PasteBmp(); });
+    for (const char* n : {"ObjectInfoMI", "ObjInfoTB", "DbInfoMI", "ObjInfoAttDbTB", "SoilsInfoMI", "ObjInfoExtDbTB",
+                          "EditShapeMI", "EditShpTB", "EditPointMI", "EditPtTB", "MoveMI", "MoveTB", "DeleteMI",
+                          "DeleteTB", "CopyMoveMI", "NewAndMoveTB", "CutbmpMI", "CutTB"})
+        A(n)->setCheckable(true);
+    A("UndoMI")->setShortcut(QKeySequence::Undo);
+    w_.addAction(A("UndoMI"));
+
+    redo_ = new QAction("Redo", &w_);
+    redo_->setObjectName("RedoMI");
+    redo_->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence::Redo});
+    redo_->setStatusTip("Redo");
+    redo_->setProperty("tag", kOwnEnabling);
+    connect(redo_, &QAction::triggered, this, [this] { controller_.RedoEditClick(); });
+    w_.addAction(redo_);
+    for (QObject* o : A("UndoMI")->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(o)) {
+            const QList<QAction*> items = menu->actions();
+            const int at = static_cast<int>(items.indexOf(A("UndoMI")));
+            menu->insertAction(at + 1 < items.size() ? items[at + 1] : nullptr, redo_);
+        }
+
+    // Snapping: "Off" is the only choice there is.
+    A("SnapOffMI")->setProperty("available", true);
+    A("SnapOffMI")->setEnabled(true);
+    A("SnapOffMI")->setChecked(true);
+
+    // Mouse events after the window's own (zoom, pan and their rubber band).
+    MapView* view = w_.MapViewWidget();
+    connect(view, &MapView::mousePressed, this, [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        MirrorViewTools();
+        controller_.SelectionRadius = options_.SelectionRadius;
+        controller_.MouseDown(p.x(), p.y(), ShiftOf(b, m));
+    });
+    connect(view, &MapView::mouseDoubleClicked, this, [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        MirrorViewTools();
+        doubleClick_ = b == Qt::LeftButton;
+        controller_.MouseDown(p.x(), p.y(), ShiftOf(b, m) | kDoubleClick);
+    });
+    connect(view, &MapView::mouseMoved, this, [this](QPoint p, Qt::MouseButtons b, Qt::KeyboardModifiers m) {
+        controller_.MouseMove(p.x(), p.y(), ShiftOf(b, m));
+    });
+    connect(view, &MapView::mouseReleased, this, [this](QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        MirrorViewTools();
+        const unsigned dbl = doubleClick_ ? static_cast<unsigned>(kDoubleClick) : 0u;
+        doubleClick_ = false;
+        controller_.MouseUp(p.x(), p.y(), ShiftOf(b, m) | dbl);
+    });
+
+    // The pop-up menu is built as it opens, with its enabling rules.
+    QWidget* image = view->ImageWidget();
+    image->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(image, &QWidget::customContextMenuRequested, this, [this, image](const QPoint& pos) {
+        if (w_.Commands().Refused()) return;
+        QMenu* menu = BuildPopup();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(image->mapToGlobal(pos));
+    });
+    Sync();
+}
+
+void EditActions::Connect(const char* menuName, const char* buttonName, std::function<void()> fn) {
+    for (const char* n : {menuName, buttonName}) {
+        QAction* a = A(n);
+        a->setProperty("available", true);
+        a->setProperty("tag", kOwnEnabling);
+        connect(a, &QAction::triggered, this, [this, fn] {
+            if (w_.Commands().Refused()) return;
+            fn();
+            Sync();
+        });
+    }
+}
+
+void EditActions::MirrorViewTools() {
+    ToolFlags& f = controller_.Flags();
+    f.ZoomAreaMode = A("ZoomAreaMI")->isChecked();
+    f.PanMode = A("PanMI")->isChecked();
+}
+
+void EditActions::Sync() {
+    const ToolFlags& f = controller_.Flags();
+    const bool loaded = store_.LayerCount > 0;
+    auto set = [this](const char* menu, const char* button, bool enabled, bool checked) {
+        for (const char* n : {menu, button}) {
+            A(n)->setEnabled(enabled);
+            if (A(n)->isCheckable()) A(n)->setChecked(checked);
+        }
+    };
+    set("ObjectInfoMI", "ObjInfoTB", loaded, f.PointerTool == kToolObjectInfo);
+    set("DbInfoMI", "ObjInfoAttDbTB", loaded, f.PointerTool == kToolDbInfo);
+    set("SoilsInfoMI", "ObjInfoExtDbTB", loaded, f.PointerTool == kToolSoilsInfo);
+    set("EditShapeMI", "EditShpTB", loaded, f.PointerTool == kToolEditShape);
+    set("EditPointMI", "EditPtTB", loaded && f.EditPointEnabled, f.PointerTool == kToolEditPoint);
+    set("MoveMI", "MoveTB", loaded && f.EditOpsEnabled, f.MoveMode);
+    set("DeleteMI", "DeleteTB", loaded && f.EditOpsEnabled, f.DeleteMode);
+    set("CopyMoveMI", "NewAndMoveTB", loaded && f.EditOpsEnabled, f.CopyMoveMode);
+    set("UndoMI", "UndoEditTB", controller_.UndoStack().canUndo(), false);
+    redo_->setEnabled(controller_.UndoStack().canRedo());
+    set("CutbmpMI", "CutTB", loaded, f.BitmapClipMode > 0);
+    set("CopybmpMI", "CopyTB", loaded, false);
+}
+
+void EditActions::CreateLayerClick(int type) {
+    if (w_.Commands().Refused()) return;
+    TCBitForm form(prompter_, &w_);
+    form.Initializer(1, store_.LayerFileName);
+    if (form.exec() != QDialog::Accepted) return;  // Cancel makes nothing
+    // New layers label in the font of the shape type box.
+    auto font = std::make_shared<FontDesc>();
+    const QFont qf = w_.ShapeTypeBox()->font();
+    font->Family = qf.family().toStdString();
+    font->PointSize = qf.pointSize() > 0 ? qf.pointSize() : 8;
+    font->Bold = qf.bold();
+    font->Italic = qf.italic();
+    if (controller_.CreateLayer(type, form.EnteredText(), options_.ShapeDir, font)) {
+        w_.Commands().LayerComboUpdate(store_.CurrentLayer);
+        w_.Redraw();
+    }
+}
+
+QMenu* EditActions::BuildPopup() {
+    const PopupEnables e = controller_.Popup();
+    auto* menu = new QMenu(&w_);
+    menu->setObjectName("ViewPopupMenu");
+    QMenu* info = menu->addMenu("Info current Object");
+    for (const char* n : {"ObjectInfoMI", "DbInfoMI", "SoilsInfoMI"}) info->addAction(A(n));
+    info->setEnabled(e.InfoObject);
+    QMenu* edit = menu->addMenu("Edit current Object");
+    for (const char* n : {"EditShapeMI", "EditPointMI", "MoveMI", "DeleteMI", "CopyMoveMI", "UndoMI"})
+        edit->addAction(A(n));
+    edit->addAction(redo_);
+    QMenu* snap = edit->addMenu("Snap");
+    for (const char* n : {"SnapOffMI", "SnapNearPointMI", "SnapEndofNearMI", "SnapGridMI"}) snap->addAction(A(n));
+    edit->setEnabled(e.EditObject);
+    QMenu* plat = menu->addMenu("Create PLAT");
+    plat->setObjectName("CreatePLATPMI");
+    struct Item {
+        const char* text;
+        bool enabled;
+        std::function<void()> fn;
+    };
+    const Item layers[] = {{"Create Point Layer", e.PointLayer, [this] { CreateLayerClick(1); }},
+                           {"Create Line Layer", e.LineLayer, [this] { CreateLayerClick(3); }},
+                           {"Create Area Polygon Layer", e.PolygonLayer, [this] { CreateLayerClick(5); }},
+                           {"Create Text Layer", e.TextLayer, [this] { CreateLayerClick(2); }}};
+    const Item features[] = {{"Create Point", e.CreatePoint, [this] { controller_.ArmCreate(kMakePoint); }},
+                             {"Create Line", e.CreateLine, [this] { controller_.ArmCreate(kMakeLine); }},
+                             {"Create Area Polygon", e.CreatePolygon, [this] { controller_.ArmCreate(kMakePolygon); }},
+                             {"Create Text label (pt)", e.CreateLabel,
+                              [this] { controller_.ArmCreate(kMakeTextPoint); }}};
+    auto add = [this, plat](const Item& it) {
+        QAction* a = plat->addAction(it.text);
+        a->setEnabled(it.enabled);
+        connect(a, &QAction::triggered, this, [this, fn = it.fn] {
+            if (!w_.Commands().Refused()) fn();
+        });
+    };
+    for (const Item& it : layers) add(it);
+    plat->addSeparator();
+    for (const Item& it : features) add(it);
+    plat->setEnabled(e.CreatePlat);
+    menu->addSeparator();
+    // The view's own items; without layers only "Refresh" is offered.
+    for (QAction* a : w_.MapViewWidget()->ImageWidget()->actions()) {
+        if (!a->isSeparator() && a->objectName() != "RefreshMI") a->setEnabled(store_.LayerCount > 0);
+        menu->addAction(a);
+    }
+    return menu;
+}
+
+}  // namespace zemba
