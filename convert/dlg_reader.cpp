@@ -605,11 +605,22 @@ void ReadDlgBody(DlgRecordReader& in, const DlgHeader& header, const DlgBodyOpti
                  Prompter& prompter, Progress& progress) {
     body = DlgBody();
     BodyReader(in, header, options, body, prompter, progress).Run();
-    // Lines beyond the last "L" record were room, not lines.
-    if (options.keepLines) {
-        std::size_t used = static_cast<std::size_t>(body.LinesSeen) + 1;
-        if (body.Lines.size() > used && static_cast<std::int64_t>(used) - 1 >= header.DlgLineCount)
-            body.Lines.resize(used);
+    // Entries past the last element read were room, not elements.
+    if (options.keepLines) body.Lines.resize(static_cast<std::size_t>(body.LinesSeen) + 1);
+    if (options.keepAreas) {
+        std::size_t used = body.Areas.size();
+        while (used > 1 && !body.Areas[used - 1].Present) --used;
+        body.Areas.resize(std::max<std::size_t>(used, 1));
+    }
+    if (!body.aborted) {
+        const char* what[3] = {"nodes", "areas", "lines"};
+        const std::int64_t seen[3] = {body.NodesSeen, body.AreasSeen, body.LinesSeen};
+        const std::int64_t counted[3] = {header.DlgNodeCount, header.DlgAreaCount, header.DlgLineCount};
+        const bool kept[3] = {options.keepNodes, options.keepAreas, options.keepLines};
+        for (int k = 0; k < 3; ++k)
+            if (kept[k] && seen[k] < counted[k])
+                prompter.ShowWarningText("The DLG holds fewer " + std::string(what[k]) + " (" + std::to_string(seen[k]) +
+                                         ") than its header counts (" + std::to_string(counted[k]) + ")");
     }
 }
 

@@ -488,7 +488,7 @@ Result ExportDlgToShape(const std::string& dlgPath, const std::string& shpPath, 
         std::unordered_map<std::int32_t, std::size_t> byId;
         byId.reserve(body.Lines.size() * 2);
         for (std::size_t i = 1; i < body.Lines.size(); ++i) byId[body.Lines[i].LineId] = i;  // the last wins
-        const std::int64_t last = std::max<std::int64_t>(header.DlgAreaCount, static_cast<std::int64_t>(body.Areas.size()) - 1);
+        const std::int64_t last = static_cast<std::int64_t>(body.Areas.size()) - 1;
         std::int64_t totalValues = 0;
         std::int64_t mismatchFirst = 0;
         for (std::int64_t j = first; j <= last; ++j) {
