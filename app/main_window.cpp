@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "convert/transformer_window.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -351,7 +353,10 @@ void TZeEditForm::BuildActions() {
     connect(save, &QAction::triggered, this, [this] { commands_->Save(); });
     auto* saveAs = MakeAction("SaveAsMI", "Save As...", "Save As");
     connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveAs(); });
-    MakeAction("ImportMI", "Import...", "Import", kNoTag, false);
+    auto* importMI = MakeAction("ImportMI", "Import...", "Import");
+    connect(importMI, &QAction::triggered, this, [this] {
+        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); });
+    });
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });
     MakeAction("OptionsMI", "Options...", "Options", kNoTag, false);

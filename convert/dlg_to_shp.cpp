@@ -654,3 +654,51 @@ Result DLGShapeExport(DlgState& state, const std::string& shapeDir, const std::s
 }
 
 }  // namespace zemba
+
+namespace zemba {
+
+Result ChooseImportDlg(DlgState& state, const std::string& chosen, const std::string& dlgDir, Prompter& prompter,
+                       DlgImportPage& page) {
+    page = DlgImportPage();
+    state.DlgSelected = false;
+    if (!IsDlgFileName(chosen)) {
+        prompter.Message(MsgFamily::Error, 11);
+        return Result::Fail("File MUST be a DLG file");
+    }
+    state.DlgSelected = true;
+    state.DlgFileName = IsSsurgoDlgName(chosen) ? PrepareSsurgoDlgName(chosen, dlgDir, false, prompter) : chosen;
+    page.DxfName = ProposeDxfName(state.DlgFileName);
+    page.Hint = "DLG Header Display";
+    DlgRecordReader in;
+    Result r = in.DetectDlgRecordMode(state.DlgFileName);
+    if (!r) return r;
+    state.RecordMode = in.mode();
+    r = ReadDlgHeader(in, page.Header, &prompter);
+    if (!r) return r;
+    page.Memo = ImportHeaderMemo(page.Header);
+    state.DlgNodeCount = page.Header.DlgNodeCount;
+    state.DlgAreaCount = page.Header.DlgAreaCount;
+    state.DlgLineCount = page.Header.DlgLineCount;
+    page.Hint = "Points " + page.Header.NodeText + " Areas " + page.Header.AreaText + " Lines " + page.Header.LineText;
+    return Result::Ok();
+}
+
+std::string ShapeNameForLayer(const std::string& current, const std::string& lastProposed, const std::string& dxfName,
+                              const std::string& layer) {
+    if (!current.empty() && current != lastProposed) return current;
+    return ProposeShapeName(dxfName, layer);
+}
+
+std::string ShapeLayerText(const std::string& layer) {
+    if (layer == "Points" || layer == "Lines" || layer == "Areas") return layer;
+    return "NO thing done";
+}
+
+std::string ChooseQuickViewDlg(DlgState& state, const std::string& chosen, const std::string& dlgDir,
+                               Prompter& prompter) {
+    state.QuickViewFileName = IsSsurgoDlgName(chosen) ? PrepareSsurgoDlgName(chosen, dlgDir, true, prompter) : chosen;
+    std::string bmp = ChangeFileExt(state.QuickViewFileName, ".BMP");
+    return FileExists(bmp) ? bmp : std::string();
+}
+
+}  // namespace zemba

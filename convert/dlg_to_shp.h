@@ -81,3 +81,34 @@ Result DLGShapeExport(DlgState& state, const std::string& shapeDir, const std::s
 std::vector<std::string> SplitSatRecords(const std::string& text);
 
 }  // namespace zemba
+
+namespace zemba {
+
+// What the import page shows after a DLG is chosen.
+struct DlgImportPage {
+    DlgHeader Header;
+    std::vector<std::string> Memo;
+    std::string DxfName;
+    std::string Hint;
+};
+
+// "DLG File Selector" of the import page after the dialog: the extension
+// test (message 11), the county soil survey renaming, the header and the
+// proposed names. Sets `state` (file, selection, record mode, counts).
+Result ChooseImportDlg(DlgState& state, const std::string& chosen, const std::string& dlgDir, Prompter& prompter,
+                       DlgImportPage& page);
+
+// The shape name after the export layer changed: a fresh proposal unless
+// the user edited the name since the last one.
+std::string ShapeNameForLayer(const std::string& current, const std::string& lastProposed,
+                              const std::string& dxfName, const std::string& layer);
+
+// DLGIRGClick's text for ShapeLayerEdit.
+std::string ShapeLayerText(const std::string& layer);
+
+// The quick view's file after the dialog: renamed when it is a county soil
+// survey file. Returns the cached picture's name ("" when there is none).
+std::string ChooseQuickViewDlg(DlgState& state, const std::string& chosen, const std::string& dlgDir,
+                               Prompter& prompter);
+
+}  // namespace zemba
