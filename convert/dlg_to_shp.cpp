@@ -487,7 +487,10 @@ Result ExportDlgToShape(const std::string& dlgPath, const std::string& shpPath, 
         progress.SetMessage("Computing Shape Areas");
         std::unordered_map<std::int32_t, std::size_t> byId;
         byId.reserve(body.Lines.size() * 2);
-        for (std::size_t i = 1; i < body.Lines.size(); ++i) byId[body.Lines[i].LineId] = i;  // the last wins
+        // The last line of a number wins; a line whose points could not be
+        // counted is no boundary (its area is lost rather than misshapen).
+        for (std::size_t i = 1; i < body.Lines.size(); ++i)
+            if (body.Lines[i].CountOk) byId[body.Lines[i].LineId] = i;
         const std::int64_t last = static_cast<std::int64_t>(body.Areas.size()) - 1;
         std::int64_t totalValues = 0;
         std::int64_t mismatchFirst = 0;

@@ -280,7 +280,9 @@ TEST(DlgToShp, AttributeModesAndSchemas) {
         std::vector<std::string> names;
         for (const auto& f : back.L().Fields) names.push_back(f.Name);
         EXPECT_EQ(names, c.fields) << c.mode;
-        if (c.mode == amSingleCode) EXPECT_EQ(back.Value(1, "MINOR"), "50");  // the major code of the last pair
+        if (c.mode == amSingleCode) {
+            EXPECT_EQ(back.Value(1, "MINOR"), "50");  // the major code of the last pair
+        }
         if (c.mode == amMinorCodes) {
             EXPECT_EQ(back.Value(1, "MINOR1"), "421");
             EXPECT_EQ(back.Value(1, "MINOR2"), "605");
@@ -422,4 +424,54 @@ TEST(DlgToShp, NumberingWarnings) {
         EXPECT_TRUE(back.L().IsNullShape(2));
         EXPECT_FALSE(back.L().IsNullShape(8));
     }
+}
+
+TEST(DlgToShp, IslandCountsNullLinesAndBadControlPoints) {
+    TempDir dir;
+    DlgBuilder b = TwoAreas();
+    b.areas[1].islands = 2;  // one island ring in the list
+    // Four equal control points: the picture falls back to the data extent.
+    for (auto& c : b.cp) c[0] = c[1] = 7;
+    std::vector<std::string> recs = b.Records();
+    for (auto& r : recs)
+        if (r.rfind("L    3", 0) == 0) r.replace(42, 6, "   ???");  // line 3's pair count unreadable
+    WriteFileBytes(dir.file("t.dlg"), Join(recs, "\r\n"));
+    NullProgress none;
+    {
+        ScriptedPrompter p;
+        DlgShapeReport rep;
+        DlgShapeOptions o;
+        o.Layer = ExportLayer::Lines;
+        ASSERT_TRUE(ExportDlgToShape(dir.file("t.dlg"), dir.file("l.shp"), o, p, none, rep));
+        Loaded back(dir.file("l.shp"));
+        ASSERT_TRUE(back.r);
+        EXPECT_EQ(back.L().NumRecords, 6);  // shapes and rows stay aligned
+        EXPECT_TRUE(back.L().IsNullShape(3));
+        EXPECT_FALSE(back.L().IsNullShape(4));
+    }
+    {
+        // Areas: line 3 is lost now (its record is unreadable): the export stops.
+        ScriptedPrompter p;
+        DlgShapeReport rep;
+        EXPECT_FALSE(ExportDlgToShape(dir.file("t.dlg"), dir.file("a.shp"), DlgShapeOptions(), p, none, rep));
+        EXPECT_EQ(p.Count(MsgFamily::Error, 14), 1);
+    }
+    b.cp[0][0] = 0;  // back to a usable header; only the island count is off
+    b = TwoAreas();
+    b.areas[1].islands = 2;
+    b.Write(dir.file("i.dlg"));
+    ScriptedPrompter p;
+    DlgShapeReport rep;
+    ASSERT_TRUE(ExportDlgToShape(dir.file("i.dlg"), dir.file("i.shp"), DlgShapeOptions(), p, none, rep));
+    EXPECT_EQ(rep.IslandMismatches, 1);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_NE(p.shown[0].value.find("island"), std::string::npos);
+    EXPECT_EQ(rep.Parts, 3);  // parts follow the rings found
+
+    QuickViewResult q;
+    ScriptedPrompter quiet;
+    ASSERT_TRUE(MakeDLGImage(dir.file("t.dlg"), q, quiet, none));
+    int black = 0;
+    for (auto px : q.Picture.Pixels) black += px == 0;
+    EXPECT_GT(black, 300);
 }
