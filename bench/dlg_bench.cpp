@@ -27,7 +27,7 @@ std::string Rec(std::string s) {
 }
 
 std::string I6(long long v) {
-    char b[16];
+    char b[32];
     std::snprintf(b, sizeof b, "%6lld", v);
     return b;
 }

@@ -123,32 +123,37 @@ bool DlgRecordReader::ReadDlgRecord(std::string& record) {
     record.clear();
     if (ended_ || !error_.empty()) return false;
     switch (mode_) {
-        case dlgTextLines: {
-            int c = Get();
-            if (c < 0) return false;
-            while (c >= 0) {
-                if (c == kEndOfText) {
+        case dlgTextLines:
+        case dlgLfRecords: {
+            // Scan the buffer for the line end rather than byte by byte.
+            const bool text = mode_ == dlgTextLines;
+            bool any = false;
+            for (;;) {
+                if (pos_ >= end_ && (mem_ || !Fill())) return any && (error_.empty() || !record.empty());
+                any = true;
+                const char* data = mem_ ? mem_ : buf_.data();
+                std::size_t k = pos_;
+                if (text) {
+                    while (k < end_ && data[k] != 13 && data[k] != kEndOfText) ++k;
+                } else {
+                    const void* lf = std::memchr(data + pos_, 10, end_ - pos_);
+                    k = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : end_;
+                }
+                record.append(data + pos_, k - pos_);
+                consumed_ += k - pos_;
+                pos_ = k;
+                if (k == end_) continue;
+                const char end = data[k];
+                ++pos_;
+                ++consumed_;
+                if (end == kEndOfText) {
                     ended_ = true;
                     return !record.empty();
                 }
-                if (c == 13) {
-                    if (Peek() == 10) Get();
-                    break;
-                }
-                record.push_back(static_cast<char>(c));
-                c = Get();
+                if (end == 13 && Peek() == 10) Get();
+                if (!text && !record.empty() && record.back() == 13) record.pop_back();
+                return true;
             }
-            return error_.empty() || !record.empty();
-        }
-        case dlgLfRecords: {
-            int c = Get();
-            if (c < 0) return false;
-            while (c >= 0 && c != 10) {
-                record.push_back(static_cast<char>(c));
-                c = Get();
-            }
-            if (!record.empty() && record.back() == 13) record.pop_back();
-            return true;
         }
         case dlgFixed80: {
             int c;
