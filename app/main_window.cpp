@@ -2,6 +2,8 @@
 #include "mapping/mapping_windows.h"
 #include "app/style_actions.h"
 
+#include "convert/transformer_window.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -376,7 +378,10 @@ void TZeEditForm::BuildActions() {
     connect(save, &QAction::triggered, this, [this] { commands_->Save(); });
     auto* saveAs = MakeAction("SaveAsMI", "Save As...", "Save As");
     connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveAs(); });
-    MakeAction("ImportMI", "Import...", "Import", kNoTag, false);
+    auto* importMI = MakeAction("ImportMI", "Import...", "Import");
+    connect(importMI, &QAction::triggered, this, [this] {
+        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); });
+    });
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });
     auto* optionsMI = MakeAction("OptionsMI", "Options...", "Options");

@@ -219,6 +219,13 @@ void QtPrompter::ShowErrorText(const std::string& text) {
     Run(box);
 }
 
+void QtPrompter::ShowWarningText(const std::string& text) {
+    sounds_.Play(MsgFamily::Warning);
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(MessageTitle(MsgFamily::Warning)),
+                    Latin1(DisplayText(text)), QMessageBox::Ok, parent_);
+    Run(box);
+}
+
 Answer QtPrompter::AbortRetryIgnore(const std::string& text) {
     sounds_.Play(MsgFamily::Warning);
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(MessageTitle(MsgFamily::Warning)),

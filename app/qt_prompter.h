@@ -32,6 +32,7 @@ public:
     Answer AskYesNoText(const std::string& text) override;
     // An error box with its own text, with the error sound.
     void ShowErrorText(const std::string& text) override;
+    void ShowWarningText(const std::string& text) override;
     // Warning box with Abort, Retry and Ignore, with the warning sound;
     // closing it counts as Abort.
     Answer AbortRetryIgnore(const std::string& text) override;

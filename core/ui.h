@@ -35,6 +35,9 @@ public:
     // A failure with its reason, not in the catalogue (an error box).
     virtual void ShowErrorText(const std::string& text) = 0;
 
+    // A warning that is not in the catalogue, with an OK button.
+    virtual void ShowWarningText(const std::string& text) { ShowErrorText(text); }
+
     // Warning with Abort, Retry and Ignore.
     virtual Answer AbortRetryIgnore(const std::string& text) = 0;
 

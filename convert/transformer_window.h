@@ -1,0 +1,85 @@
+// The conversion window TTransformer ("Transformer"): the DLG quick view,
+// the DLG import page with its shapefile and DXF exports, and the pages of
+// the other conversions. The work is done by convert/dlg_*.h.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "convert/dlg_to_shp.h"
+#include "core/ui.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QTabWidget;
+
+namespace zemba {
+
+class TTransformer : public QWidget {
+    Q_OBJECT
+public:
+    // dlgDir and shapeDir are the program options' DLG and Shape directories;
+    // the window changes them as files are chosen.
+    TTransformer(Prompter& prompter, std::string& dlgDir, std::string& shapeDir, QWidget* parent = nullptr);
+    ~TTransformer() override;
+
+    DlgState& State() { return state_; }
+
+    // Button handlers, callable with the file a dialog would give.
+    void QuickDLGViewFileBtnClick();
+    void QuickViewFile(const std::string& path);
+    void PickALineBtnClick();
+    void DLGImportBtnClick();
+    void ImportFile(const std::string& path);
+    void DLGIRGClick();
+    void DLGShapeExportBtnClick();
+    void DLGShapeExportDIRBtnClick();
+    void DLGDXFExportBtnClick();
+    DlgShapeOptions ExportOptions() const;
+
+signals:
+    void helpRequested(int context);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    class GaugeProgress;
+    QWidget* BuildQuickViewPage();
+    QWidget* BuildImportPage();
+    QWidget* BuildPlaceholderPage(const char* helpName, int context, const char* text);
+    QLineEdit* Edit(const char* name, const char* text = "", bool readOnly = false);
+    void ShowPicture(const DlgPicture& picture);
+    void ExclusiveAttribute(QCheckBox* checked);
+
+    Prompter& prompter_;
+    std::string& dlgDir_;
+    std::string& shapeDir_;
+    DlgState state_;
+    std::unique_ptr<GaugeProgress> progress_;
+    std::string lastProposedShapeName_;
+    std::string quickViewChosen_;  // the name last chosen in the quick view's dialog
+
+    QTabWidget* pages_ = nullptr;
+    QLabel* hints_ = nullptr;
+    QProgressBar* gauge_ = nullptr;
+    QLabel* quickViewImage_ = nullptr;
+    QPlainTextEdit* quickViewMemo_ = nullptr;
+    QPlainTextEdit* dlgMemo_ = nullptr;
+    QButtonGroup* layerGroup_ = nullptr;
+    QButtonGroup* widthGroup_ = nullptr;
+    QCheckBox *skipFirst_ = nullptr, *skipSsurgo_ = nullptr, *single_ = nullptr, *minor_ = nullptr, *soil_ = nullptr,
+              *special_ = nullptr, *numberItems_ = nullptr, *mapAttributes_ = nullptr;
+};
+
+// Opens the one conversion window of `parent`, making it on first use.
+TTransformer* ShowTransformer(QWidget* parent, Prompter& prompter, std::string& dlgDir, std::string& shapeDir,
+                              std::function<void(int)> help);
+
+}  // namespace zemba

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "convert/transformer_window.h"
+#include "core/file_io.h"
+#include "tests/test_support.h"
+
+using namespace zemba;
+using namespace zemba::test;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::string Text(TTransformer& w, const char* name) { return w.findChild<QLineEdit*>(name)->text().toStdString(); }
+
+}  // namespace
+
+TEST(Transformer, PagesControlsAndHelp) {
+    App();
+    ScriptedPrompter p;
+    std::string dlgDir, shapeDir;
+    TTransformer w(p, dlgDir, shapeDir);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Transformer");
+    auto* pages = w.findChild<QTabWidget*>();
+    ASSERT_EQ(pages->count(), 7);
+    EXPECT_EQ(pages->tabText(0).toStdString(), "Quick DLG View");
+    EXPECT_EQ(pages->tabText(6).toStdString(), "Sundry Importer");
+    std::vector<int> contexts;
+    QObject::connect(&w, &TTransformer::helpRequested, [&](int c) { contexts.push_back(c); });
+    for (const char* b : {"TransHelpBtn", "TDLGViewHelpBtn", "TDLGImportHelpBtn", "TNRCSdbHelpBtn", "TShapeViewHelpBtn",
+                          "ShapeCombineHelp", "ShapeShifterHelpBtn", "SundryImporterHelpBtn"})
+        w.findChild<QPushButton*>(b)->click();
+    EXPECT_EQ(contexts, (std::vector<int>{8000, 8010, 8100, 8200, 8300, 8400, 8500, 8600}));
+    w.show();
+    EXPECT_EQ(w.findChild<QLabel*>("THints")->text().toStdString(), "File Transformer Progress Hints");
+
+    // The attribute boxes exclude each other.
+    auto* single = w.findChild<QCheckBox*>("DLGSingleCodeCB");
+    auto* soil = w.findChild<QCheckBox*>("DLGAttSymCB");
+    single->click();
+    soil->click();
+    EXPECT_FALSE(single->isChecked());
+    EXPECT_EQ(w.ExportOptions().Mode, amSoil);
+
+    // Exports refuse without a DLG chosen on the import page.
+    w.DLGShapeExportBtnClick();
+    EXPECT_EQ(p.Count(MsgFamily::Error, 7), 1);
+    w.DLGDXFExportBtnClick();
+    EXPECT_EQ(p.Count(MsgFamily::Error, 12), 1);
+}
+
+TEST(Transformer, ImportQuickViewAndExports) {
+    App();
+    TempDir dir;
+    const std::string dlg = dir.file("hy01.dlg");
+    WriteFileBytes(dlg, ReadFileBytes(std::string(ZEMBA_TEST_DATA) + "/dlg/hy01_crlf.dlg"));
+    WriteFileBytes(dir.file("other.dlg"), ReadFileBytes(dlg));
+    ScriptedPrompter p;
+    std::string dlgDir, shapeDir = dir.path() + "/";
+    TTransformer w(p, dlgDir, shapeDir);
+
+    // A file that is no DLG.
+    WriteFileBytes(dir.file("ab.txt"), "x");
+    w.ImportFile(dir.file("ab.txt"));
+    EXPECT_EQ(p.Count(MsgFamily::Error, 11), 1);
+    EXPECT_FALSE(w.State().DlgSelected);
+
+    w.ImportFile(dlg);
+    EXPECT_TRUE(w.State().DlgSelected);
+    EXPECT_EQ(Text(w, "DIScale"), "24000");
+    EXPECT_EQ(Text(w, "DILineIn"), "1838");
+    EXPECT_EQ(Text(w, "DXFNameEdit"), "hy01.DXF");
+    EXPECT_EQ(Text(w, "ShapeNameEdit"), "hy01_a.shp");
+    EXPECT_EQ(Text(w, "ShapeLayerEdit"), "Areas");
+    // Another layer re-proposes the name; an edited name stays.
+    w.findChild<QRadioButton*>("DLGIRG_Lines")->click();
+    EXPECT_EQ(Text(w, "ShapeNameEdit"), "hy01_l.shp");
+    w.findChild<QLineEdit*>("ShapeNameEdit")->setText("mine.shp");
+    w.findChild<QRadioButton*>("DLGIRG_MPoint")->click();
+    EXPECT_EQ(Text(w, "ShapeNameEdit"), "mine.shp");
+    EXPECT_EQ(Text(w, "ShapeLayerEdit"), "NO thing done");
+    w.findChild<QRadioButton*>("DLGIRG_Areas")->click();
+
+    // The quick view of another file does not change what is exported.
+    w.QuickViewFile(dir.file("other.dlg"));
+    EXPECT_EQ(Text(w, "LineOut"), "1838");
+    EXPECT_TRUE(FileExists(dir.file("other.BMP")));
+    EXPECT_EQ(w.State().DlgFileName, dlg);
+
+    w.findChild<QLineEdit*>("ShapeNameEdit")->setText("hy01_a.shp");
+    w.DLGShapeExportBtnClick();
+    EXPECT_TRUE(FileExists(dir.file("hy01_a.shp")));
+    EXPECT_TRUE(FileExists(dir.file("hy01_a_.dbf")));
+    EXPECT_EQ(Text(w, "MaxShapeIslandsEdit"), "195");
+    EXPECT_EQ(w.findChild<QLabel*>("THints")->text().toStdString(), "Areas correctly Processed 544");
+
+    w.findChild<QLineEdit*>("DXFLayerEdit")->setText(" roads ");
+    w.DLGDXFExportBtnClick();
+    EXPECT_EQ(Text(w, "DXFLayerEdit"), "ROADS");
+    EXPECT_TRUE(FileExists(dir.file("hy01.DXF")));
+    EXPECT_EQ(Text(w, "DILineOut"), "1838");
+
+    // An 8.3 check on the window's export.
+    w.findChild<QLineEdit*>("ShapeNameEdit")->setText("waytoolongname.shp");
+    w.DLGShapeExportBtnClick();
+    EXPECT_EQ(p.Count(MsgFamily::Error, 6), 1);
+}
