@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "view/cbit_form.h"
+#include "view/label_prop_form.h"
 #include "view/map_view.h"
 #include "view/renderer.h"
 
@@ -136,14 +137,16 @@ EditActions::EditActions(TZeEditForm& window, LayerStore& store, Options& option
     });
 
     // The pop-up menu is built as it opens, with its enabling rules.
-    QWidget* image = view->ImageWidget();
-    image->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(image, &QWidget::customContextMenuRequested, this, [this, image](const QPoint& pos) {
-        if (w_.Commands().Refused()) return;
-        QMenu* menu = BuildPopup();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(image->mapToGlobal(pos));
-    });
+    // Over the bitmap and over the rest of the view area alike.
+    for (QWidget* area : {static_cast<QWidget*>(view->ImageWidget()), static_cast<QWidget*>(view)}) {
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& pos) {
+            if (w_.Commands().Refused()) return;
+            QMenu* menu = BuildPopup();
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(area->mapToGlobal(pos));
+        });
+    }
     Sync();
 }
 
@@ -248,6 +251,10 @@ QMenu* EditActions::BuildPopup() {
     plat->addSeparator();
     for (const Item& it : features) add(it);
     plat->setEnabled(e.CreatePlat);
+    QMenu* setObject = BuildSetObjectMenu(
+        menu, store_, [this] { return controller_.Flags().ShapeSelected; }, [this] { w_.Redraw(); });
+    setObject->setEnabled(store_.LayerCount > 0);
+    menu->addMenu(setObject);
     menu->addSeparator();
     // The view's own items; without layers only "Refresh" is offered.
     for (QAction* a : w_.MapViewWidget()->ImageWidget()->actions()) {

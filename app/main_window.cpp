@@ -44,6 +44,7 @@
 #include "app/options_window.h"
 #include "app/program_info.h"
 #include "view/cbit_form.h"
+#include "view/editing.h"
 #include "view/map_view.h"
 #include "view/print_view.h"
 #include "view/renderer.h"
@@ -835,6 +836,14 @@ void TZeEditForm::BuildCentre() {
                     return;
                 }
                 if (Refused() || store_.LayerCount == 0) return;
+                // A pointer tool, edit or creation that is armed owns the click.
+                if (EditActions* edit = EditActions::Of(this)) {
+                    const ToolFlags& f = edit->Controller().Flags();
+                    if (f.PointerTool != kToolNone || f.MoveMode || f.CopyMoveMode || f.DeleteMode ||
+                        f.CreatingPoint || f.CreatingLine || f.CreatingPolygon || f.CreatingLabel ||
+                        f.BitmapClipMode > 0)
+                        return;
+                }
                 const Qt::KeyboardModifiers m =
                     mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
                 if (m == Qt::ControlModifier) {
@@ -1034,7 +1043,7 @@ void TZeEditForm::ResetFresh() {
 
 void TZeEditForm::ReExtentFresh() {
     if (Refused()) return;
-    for (std::int32_t i = 1; i <= store_.LayerCount; ++i) RecomputeLayerExtents(store_, i);
+    ReExtentAll(store_, 0);
     ResetFresh();
 }
 

@@ -446,9 +446,10 @@ TEST(MainWindow, MenusFromTheKeyboardAndThePopUpMenuOverTheWholeView) {
     ASSERT_NE(f10, nullptr);
     EXPECT_EQ(f10->shortcut(), QKeySequence(Qt::Key_F10));
 
+    // The pop-up menu opens over the bitmap and the rest of the view alike.
     MapView* view = w.form->MapViewWidget();
-    EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);
-    EXPECT_EQ(view->actions().size(), view->ImageWidget()->actions().size());
+    EXPECT_EQ(view->contextMenuPolicy(), Qt::CustomContextMenu);
+    EXPECT_EQ(view->ImageWidget()->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
 TEST(MainWindow, TheWheelZoomsAroundThePointer) {
@@ -547,4 +548,22 @@ TEST(MainWindow, ClassifyWindowClassesAndCloseKeepsTheClasses) {
     classify->accept();  // Close: the class layer becomes current, styles kept
     EXPECT_EQ(w.store.SymLayers[1].Visible, 3);
     EXPECT_EQ(w.store.SymLayers[1].SymObjs[1].BrushColor, ColorRamp(0x00FF00, 5)[1]);
+}
+
+TEST(MainWindow, AnArmedToolOwnsTheCtrlClick) {
+    Window w;
+    w.form->OpenStartFiles({w.Sample("nc")});
+    w.form->show();
+    QApplication::processEvents();
+    QWidget* image = w.form->MapViewWidget()->ImageWidget();
+    const double scale = w.form->View().ViewScale;
+    // With no tool armed, a Ctrl click zooms in.
+    Mouse(image, QEvent::MouseButtonPress, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(image, QEvent::MouseButtonRelease, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(w.form->View().ViewScale, scale / 2);
+    // Object Info armed takes the click for itself.
+    w.form->Action("ObjInfoTB")->trigger();
+    Mouse(image, QEvent::MouseButtonPress, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(image, QEvent::MouseButtonRelease, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(w.form->View().ViewScale, scale / 2);
 }
