@@ -482,7 +482,6 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                 }
             }
         }
-        if (labels && haveSym) DrawLabel(p, L, static_cast<int>(i));
         const long long pct = std::llround(static_cast<double>(i) / count * 100.0);
         if (pct != lastPct) {
             progress.SetPosition(pct);
@@ -500,6 +499,12 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
             return;
         }
     }
+    // Labels go on top of the whole layer, so a later shape never covers
+    // the label of an earlier one; a deleted shape has none.
+    if (!labels) return;
+    const long long withStyle = std::min<long long>(count, static_cast<long long>(sym.SymObjs.size()) - 1);
+    for (long long i = 1; i <= withStyle; ++i)
+        if (!layer.IsNullShape(static_cast<std::int32_t>(i))) DrawLabel(p, L, static_cast<int>(i));
 }
 
 void MapRenderer::DVDORedraw(Progress& progress) {

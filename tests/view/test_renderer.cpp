@@ -346,6 +346,30 @@ TEST_F(Redraw, LabelsOnOpaqueOrTransparentBackgroundsFollowTheirShapes) {
     EXPECT_DOUBLE_EQ(o.LabelX, 60);
 }
 
+TEST_F(Redraw, ALaterShapeNeverCoversAnEarlierShapesLabel) {
+    const int L = AddLayer(store, 5);
+    AddShape(store, L, {Square(10, 10, 30, 30)});
+    AddShape(store, L, {Square(0, 0, 90, 90)});  // drawn after, over the first
+    Style(L, kBlack, kBlack, 0, 0);
+    SymLayer& sl = store.SymLayers[L];
+    sl.Labeled = 1;
+    sl.LabelBackColor = kBlue;
+    SymObj& o = sl.SymObjs[1];
+    o.LabelText = "WW";
+    o.LabelBackgrounded = 1;
+    o.LabelFont = std::make_shared<FontDesc>();
+    o.LabelFont->Color = kRed;
+    o.LabelFont->PointSize = 12;
+    r.DVDORedraw(progress);
+    EXPECT_EQ(At(21, 80), Rgb(kBlue));
+    EXPECT_GT(CountColour(r.Image(), kRed), 5);
+    // A deleted shape keeps no label.
+    store.ShapeLayers[L].NullShape.assign(3, 0);
+    store.ShapeLayers[L].NullShape[1] = 1;
+    r.DVDORedraw(progress);
+    EXPECT_EQ(CountColour(r.Image(), kBlue), 0);
+}
+
 TEST_F(Redraw, BackgroundImageOrTheBackgroundColourInTheClientRectangle) {
     view.BackgroundColor = kGreen;
     view.ClientWidth = 50, view.ClientHeight = 200;
