@@ -7,6 +7,7 @@
 
 #include "core/attributes.h"
 #include "core/exports.h"
+#include "core/layer_save.h"
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
 
@@ -250,6 +251,7 @@ bool FileCommands::NewLayer() {
         return false;
     }
     lastFailure_.clear();
+    if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;
@@ -282,7 +284,7 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     Hourglass(true);
     {
         BusyScope busy(*this);
-        r = WriteShapefile(store_, i, path, progress_);
+        r = SaveLayer(store_, i, path, progress_);
     }
     Hourglass(false);
     if (!r) prompter_.ShowErrorText("Shape file not saved: " + path + "\r\n" + r.reason);
@@ -345,6 +347,7 @@ void FileCommands::ClearAll() {
     if (hooks_.EndEditing) hooks_.EndEditing();
     state_.EditsMade = false;
     store_.ClearAll();
+    if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;

@@ -70,6 +70,9 @@ struct FileHooks {
     std::function<void(bool)> LongWork;
     // True while some other long loop of the window runs.
     std::function<bool()> IsBusy;
+    // The layer table changed (a layer read, Clear All): windows that keep
+    // layer or HitList rows let go of them.
+    std::function<void()> LayerTableChanged;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

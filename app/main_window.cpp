@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include "app/help.h"
+#include "attributes/attribute_windows.h"
 #include "view/cbit_form.h"
 #include "view/map_view.h"
 #include "view/print_view.h"
@@ -255,6 +256,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     hooks.Changed = [this] { SyncFromState(); };
     hooks.LongWork = [this](bool begin) { WorkBegins(begin); };
     hooks.IsBusy = [this] { return progress_.Busy(); };
+    hooks.LayerTableChanged = [this] { if (attributes_) attributes_->LayerTableChanged(); };
     commands_ = std::make_unique<FileCommands>(store_, options_, prompter_, progress_, state_,
                                                std::move(hooks));
     commands_->OptionsPath = setup.optionsPath;
@@ -263,6 +265,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildToolbars();
     BuildCentre();
+    WireAttributeWindows();
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();
