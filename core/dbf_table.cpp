@@ -267,7 +267,8 @@ std::string DbaseDate(const std::string& text) {
 Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, Progress& progress) {
     CNumeric cNumeric;
     out.clear();
-    std::string src = source;
+    // Served read-only: the hooks refuse to open it for writing.
+    std::string& src = const_cast<std::string&>(source);
     MemFs fs;
     fs.files["src.dbf"] = &src;
     fs.writable["src.dbf"] = false;
