@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -19,7 +20,11 @@ bool IsNumericType(std::uint8_t t) {
     return t == ftSmallint || t == ftInteger || t == ftWord || t == ftLargeint || t == ftFloat || t == ftCurrency;
 }
 
-bool IsNumberText(const std::string& text) {
+bool IsIntegerType(std::uint8_t t) { return t == ftSmallint || t == ftInteger || t == ftWord || t == ftLargeint; }
+
+// An integer field takes whole numbers only: a fraction would be rounded
+// away when the table is written.
+bool IsNumberText(const std::string& text, bool whole) {
     std::string t = text;
     t.erase(0, t.find_first_not_of(' '));
     while (!t.empty() && t.back() == ' ') t.pop_back();
@@ -29,7 +34,7 @@ bool IsNumberText(const std::string& text) {
     in.imbue(std::locale::classic());
     double d;
     in >> d;
-    return in && in.peek() == std::char_traits<char>::eof();
+    return in && in.peek() == std::char_traits<char>::eof() && (!whole || std::floor(d) == d);
 }
 
 std::string Upper(std::string s) { return UpperCase(std::move(s)); }
@@ -240,7 +245,8 @@ bool DatabaseLogic::Accept(const std::vector<std::string>& edits) {
         for (int k = 0; k < n; ++k) {
             const std::string old = k < static_cast<int>(values.size()) ? values[k] : std::string();
             if (edits[k] == old) continue;
-            if (IsNumericType(L.Fields[k].DataType) && !IsNumberText(edits[k])) {
+            const std::uint8_t type = L.Fields[k].DataType;
+            if (IsNumericType(type) && !IsNumberText(edits[k], IsIntegerType(type))) {
                 prompter_.Message(MsgFamily::Info, 4);  // "Not a Number": this value is skipped
                 continue;
             }

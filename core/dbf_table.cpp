@@ -6,6 +6,7 @@
 #include <ctime>
 #include <locale.h>
 #include <map>
+#include <utility>
 #include <sstream>
 #include <vector>
 
@@ -131,29 +132,31 @@ bool ParseNumber(std::string t, double& v) {
     return in && in.peek() == std::char_traits<char>::eof() && std::isfinite(v);
 }
 
-void WriteCell(DBFHandle h, int r, int f, const std::string* text) {
+// False when a number does not fit its column (the library would keep a
+// cut-off figure).
+bool WriteCell(DBFHandle h, int r, int f, const std::string* text) {
     if (!text) {
         DBFWriteNULLAttribute(h, r, f);
-        return;
+        return true;
     }
     const char type = DBFGetNativeFieldType(h, f);
     int width = 0, decimals = 0;
     DBFGetFieldInfo(h, f, nullptr, &width, &decimals);
     switch (type) {
         case 'C':
+            // A text longer than its column is cut, as every dBase writer does.
             DBFWriteStringAttribute(h, r, f, text->c_str());
-            return;
+            return true;
         case 'N':
         case 'F': {
             double v;
             if (!ParseNumber(*text, v)) {
                 DBFWriteNULLAttribute(h, r, f);
-            } else if (decimals == 0 && v == std::floor(v) && std::fabs(v) < 2147483647.0) {
-                DBFWriteIntegerAttribute(h, r, f, static_cast<int>(v));
-            } else {
-                DBFWriteDoubleAttribute(h, r, f, v);
+                return true;
             }
-            return;
+            if (decimals == 0 && v == std::floor(v) && std::fabs(v) < 2147483647.0)
+                return DBFWriteIntegerAttribute(h, r, f, static_cast<int>(v)) != 0;
+            return DBFWriteDoubleAttribute(h, r, f, v) != 0;
         }
         case 'L': {
             const std::string& t = *text;
@@ -164,7 +167,7 @@ void WriteCell(DBFHandle h, int r, int f, const std::string* text) {
                 DBFWriteLogicalAttribute(h, r, f, 'F');
             else
                 DBFWriteNULLAttribute(h, r, f);
-            return;
+            return true;
         }
         case 'D': {
             std::string d = DbaseDate(*text);
@@ -172,13 +175,14 @@ void WriteCell(DBFHandle h, int r, int f, const std::string* text) {
                 DBFWriteNULLAttribute(h, r, f);
             else
                 DBFWriteAttributeDirectly(h, r, f, d.data());
-            return;
+            return true;
         }
         default: {
             // A type this program keeps no values of: the text as it stands.
             std::string raw = *text;
             raw.resize(static_cast<std::size_t>(std::max(width, 0)), ' ');
             DBFWriteAttributeDirectly(h, r, f, raw.data());
+            return true;
         }
     }
 }
@@ -360,6 +364,7 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
     const int outFields = DBFGetFieldCount(h);
 
     std::vector<char> tuple;
+    std::pair<int, int> tooWide{0, 0};  // (shape, field) of a number that does not fit
     for (std::int32_t k = 1; k <= L.NumRecords; ++k) {
         if ((k & 1023) == 0) progress.Pump();
         const int r = k - 1;
@@ -377,13 +382,27 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
                 for (int f = 0; f < srcFields; ++f) {
                     const std::string* v = value(f);
                     if (!v) continue;  // no value held: the row's own stays
-                    if (*v != FieldValueText(srcDefs[f], tuple.data() + srcOffsets[f], srcWidths[f]))
-                        WriteCell(h, r, f, v);
+                    if (*v != FieldValueText(srcDefs[f], tuple.data() + srcOffsets[f], srcWidths[f]) &&
+                        !WriteCell(h, r, f, v))
+                        tooWide = {k, f};
                 }
                 firstNew = srcFields;
             }
         }
-        for (int f = firstNew; f < outFields; ++f) WriteCell(h, r, f, value(f));
+        for (int f = firstNew; f < outFields; ++f)
+            if (!WriteCell(h, r, f, value(f))) tooWide = {k, f};
+        if (tooWide.first) {
+            char name[XBASE_FLDNAME_LEN_READ + 1] = {0};
+            int width = 0;
+            DBFGetFieldInfo(h, tooWide.second, name, &width, nullptr);
+            const std::string* v = value(tooWide.second);
+            DBFClose(h);
+            if (in) DBFClose(in);
+            out.clear();
+            return Result::Fail("shape " + std::to_string(k) + ": the value " + (v ? *v : std::string()) +
+                                " of " + name + " does not fit its column of " + std::to_string(width) +
+                                " characters");
+        }
         const bool deleted = L.IsNullShape(k);
         if (deleted || (firstNew > 0 && tuple[0] == '*')) DBFMarkRecordDeleted(h, r, deleted ? 1 : 0);
     }

@@ -106,6 +106,9 @@ TEST(Database, AcceptWritesChangedValuesAndMarksTheLayer) {
     EXPECT_EQ(s.ShapeLayers[1].Shapes[2].Values[0], "new");
     EXPECT_EQ(s.ShapeLayers[1].Shapes[2].Values[1], "r2f1");  // not a number: skipped
     EXPECT_EQ(p.Count(MsgFamily::Info, 4), 1);
+    db.Accept({"new", "2.5"});  // an integer field takes whole numbers only
+    EXPECT_EQ(s.ShapeLayers[1].Shapes[2].Values[1], "r2f1");
+    EXPECT_EQ(p.Count(MsgFamily::Info, 4), 2);
     EXPECT_EQ(s.ShapeLayers[1].Modified, 1);
 
     // A shape past the table's last record shows empty values and takes new ones.

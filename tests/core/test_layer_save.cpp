@@ -353,3 +353,23 @@ TEST(LayerSave, NumbersThatDoNotParseAreWrittenAsNull) {
     EXPECT_EQ(back.ShapeLayers[1].Shapes[2].Values[1], "x");
     EXPECT_EQ(back.ShapeLayers[1].Shapes[1].Values[1], "3.5");
 }
+
+TEST(LayerSave, NumberTooWideForItsColumnFailsAndKeepsThePreviousFiles) {
+    TempDir d;
+    CopySample("nc", d.path());
+    LayerStore s;
+    ASSERT_TRUE(Open(s, d.file("nc.shp")));
+    ShpLayer& L = s.ShapeLayers[1];
+    const int cress = FieldIndex(L, "CRESS_ID");  // N(9)
+    ASSERT_GE(cress, 0);
+    const std::string before = ReadFileBytes(d.file("nc.dbf"));
+    const std::string shpBefore = ReadFileBytes(d.file("nc.shp"));
+    L.Shapes[9].Values[cress] = "12345678901";
+    NullProgress g;
+    Result r = SaveLayer(s, 1, d.file("nc.shp"), g);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.reason.find("shape 9"), std::string::npos) << r.reason;
+    EXPECT_NE(r.reason.find("CRESS_ID"), std::string::npos) << r.reason;
+    EXPECT_EQ(ReadFileBytes(d.file("nc.dbf")), before);
+    EXPECT_EQ(ReadFileBytes(d.file("nc.shp")), shpBefore);
+}
