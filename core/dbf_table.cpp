@@ -48,6 +48,7 @@ SAOffset MemRead(void* p, SAOffset size, SAOffset nmemb, SAFile file) {
     if (size == 0) return 0;
     SAOffset avail = f->pos < f->data->size() ? f->data->size() - f->pos : 0;
     SAOffset items = std::min<SAOffset>(nmemb, avail / size);
+    if (items == 0 || !p) return 0;
     std::memcpy(p, f->data->data() + f->pos, items * size);
     f->pos += items * size;
     return items;
@@ -56,6 +57,7 @@ SAOffset MemWrite(void* p, SAOffset size, SAOffset nmemb, SAFile file) {
     auto* f = reinterpret_cast<MemFile*>(file);
     if (!f->writable || size == 0) return 0;
     const SAOffset n = size * nmemb;
+    if (n == 0 || !p) return nmemb;  // the library writes empty field lists
     if (f->pos + n > f->data->size()) f->data->resize(f->pos + n);
     std::memcpy(f->data->data() + f->pos, p, n);
     f->pos += n;
@@ -361,7 +363,16 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
             return Result::Fail("the field " + L.Fields[f].Name + " cannot be added to the table");
         }
     }
+    // A table needs a field to hold rows; other programs number them in one
+    // called FID.
+    const bool numbered = DBFGetFieldCount(h) == 0;
+    if (numbered && DBFAddNativeFieldType(h, "FID", 'N', 10, 0) < 0) {
+        DBFClose(h);
+        if (in) DBFClose(in);
+        return Result::Fail("the attribute table could not be made");
+    }
     const int outFields = DBFGetFieldCount(h);
+    const int outLength = h->nRecordLength;
 
     std::vector<char> tuple;
     std::pair<int, int> tooWide{0, 0};  // (shape, field) of a number that does not fit
@@ -374,11 +385,15 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
             return static_cast<std::size_t>(f) < values.size() ? &values[f] : nullptr;
         };
         int firstNew = 0;
+        bool copied = false;
         if (clone && r < srcRows) {
             const char* raw = DBFReadTuple(in, r);
             if (raw) {
-                tuple.assign(raw, raw + in->nRecordLength);
+                // Added fields lie past the source's record: blank until written.
+                tuple.assign(raw, raw + std::min(in->nRecordLength, outLength));
+                tuple.resize(static_cast<std::size_t>(outLength), ' ');
                 DBFWriteTuple(h, r, tuple.data());
+                copied = true;
                 for (int f = 0; f < srcFields; ++f) {
                     const std::string* v = value(f);
                     if (!v) continue;  // no value held: the row's own stays
@@ -388,6 +403,10 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
                 }
                 firstNew = srcFields;
             }
+        }
+        if (numbered) {
+            DBFWriteIntegerAttribute(h, r, 0, k);
+            firstNew = outFields;
         }
         for (int f = firstNew; f < outFields; ++f)
             if (!WriteCell(h, r, f, value(f))) tooWide = {k, f};
@@ -404,7 +423,7 @@ Result BuildDbf(const ShpLayer& L, const std::string& source, std::string& out, 
                                 " characters");
         }
         const bool deleted = L.IsNullShape(k);
-        if (deleted || (firstNew > 0 && tuple[0] == '*')) DBFMarkRecordDeleted(h, r, deleted ? 1 : 0);
+        if (deleted || (copied && tuple[0] == '*')) DBFMarkRecordDeleted(h, r, deleted ? 1 : 0);
     }
     DBFClose(h);
     if (in) DBFClose(in);

@@ -373,3 +373,41 @@ TEST(LayerSave, NumberTooWideForItsColumnFailsAndKeepsThePreviousFiles) {
     EXPECT_EQ(ReadFileBytes(d.file("nc.dbf")), before);
     EXPECT_EQ(ReadFileBytes(d.file("nc.shp")), shpBefore);
 }
+
+TEST(LayerSave, ADamagedSourceTableStillGivesEveryRow) {
+    TempDir d;
+    CopySample("nc", d.path());
+    LayerStore s;
+    ASSERT_TRUE(Open(s, d.file("nc.shp")));
+    // The table on disk lost its last half after the layer was read.
+    const std::string whole = ReadFileBytes(d.file("nc.dbf"));
+    WriteFileBytes(d.file("nc.dbf"), whole.substr(0, whole.size() / 2));
+    ASSERT_TRUE(Save(s, 1, d.file("nc.shp")));
+    EXPECT_EQ(ReadFileBytes(d.file("nc.dbf")).substr(32), whole.substr(32));
+    // Not a table at all: the layer's values are written afresh.
+    WriteFileBytes(d.file("nc.dbf"), "garbage");
+    ASSERT_TRUE(Save(s, 1, d.file("nc.shp")));
+    LayerStore back;
+    ASSERT_TRUE(Open(back, d.file("nc.shp")));
+    EXPECT_EQ(back.ShapeLayers[1].Shapes[77].Values, s.ShapeLayers[1].Shapes[77].Values);
+}
+
+TEST(LayerSave, ALayerWithoutFieldsGetsNumberedRows) {
+    TempDir d;
+    LayerStore s;
+    s.AppendLayerSlot();
+    ShpLayer& L = s.ShapeLayers[1];
+    L.ShapeType = 1;
+    L.NumRecords = 3;
+    L.Shapes.resize(4);
+    for (int k = 1; k <= 3; ++k) L.Shapes[k].XMin = L.Shapes[k].XMax = k;
+    L.NullShape = {0, 0, 1, 0};
+    ASSERT_TRUE(Save(s, 1, d.file("bare.shp")));
+    DBFHandle h = DBFOpen(d.file("bare.dbf").c_str(), "rb");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(DBFGetRecordCount(h), 3);
+    EXPECT_EQ(DBFGetFieldCount(h), 1);
+    EXPECT_EQ(DBFReadIntegerAttribute(h, 2, 0), 3);
+    EXPECT_TRUE(DBFIsRecordDeleted(h, 1));
+    DBFClose(h);
+}
