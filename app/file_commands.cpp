@@ -7,6 +7,7 @@
 
 #include "core/attributes.h"
 #include "core/exports.h"
+#include "core/layer_save.h"
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
 #include "mapping/projection.h"
@@ -267,6 +268,7 @@ bool FileCommands::NewLayer() {
     // A layer opened into a projected map is shown in the map's system.
     ConvertOutcome projected = ProjectNewLayer(store_, store_.CurrentLayer, progress_, {});
     if (!projected.result) prompter_.ShowErrorText("Layer not projected:\r\n" + projected.result.reason);
+    if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;
@@ -301,7 +303,7 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     {
         BusyScope busy(*this);
         // Edits leave boxes that only a re-extent makes exact; layers shown
-        // projected are written back in geographic degrees.
+        // projected are written back in geographic degrees, with their table.
         ReExtentLayer(store_, i);
         r = WriteLayerGeographic(store_, i, path, progress_);
     }
@@ -383,6 +385,7 @@ void FileCommands::ClearAll() {
     if (hooks_.EndEditing) hooks_.EndEditing();
     state_.EditsMade = false;
     store_.ClearAll();
+    if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
     state_.SoilDbLinked = false;
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;

@@ -75,6 +75,9 @@ struct FileHooks {
     // Map projects: open one; save one under the name chosen in "Save As...".
     std::function<bool(const std::string&)> LoadProject;
     std::function<bool(const std::string&)> SaveProject;
+    // The layer table changed (a layer read, Clear All): windows that keep
+    // layer or HitList rows let go of them.
+    std::function<void()> LayerTableChanged;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

@@ -43,6 +43,7 @@
 #include "app/qt_prompter.h"
 #include "app/options_window.h"
 #include "app/program_info.h"
+#include "attributes/attribute_windows.h"
 #include "view/cbit_form.h"
 #include "view/editing.h"
 #include "view/map_view.h"
@@ -266,6 +267,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     hooks.Changed = [this] { SyncFromState(); };
     hooks.LongWork = [this](bool begin) { WorkBegins(begin); };
     hooks.IsBusy = [this] { return progress_.Busy(); };
+    hooks.LayerTableChanged = [this] { if (attributes_) attributes_->LayerTableChanged(); };
     commands_ = std::make_unique<FileCommands>(store_, options_, prompter_, progress_, state_,
                                                std::move(hooks));
     commands_->OptionsPath = setup.optionsPath;
@@ -277,6 +279,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildCentre();
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
+    WireAttributeWindows();
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();

@@ -39,6 +39,7 @@ namespace zemba {
 class MapView;
 class MapRenderer;
 class MappingWindows;
+class AttributeWindows;
 
 // Screen depths the program runs on (true colour).
 inline bool DepthSupported(int depth) { return depth == 24 || depth == 32; }
@@ -107,6 +108,8 @@ public:
     void SetAboutWindow(QWidget* about);
     MapRenderer& Renderer() { return *renderer_; }
     MapView* MapViewWidget() const { return mapView_; }
+    // The identify and database windows (ShowIdentify, ShowDatabase(mode)).
+    AttributeWindows& Attributes() { return *attributes_; }
 
     // Applies the tool status level to the tagged controls and the menu
     // items that follow it.
@@ -128,6 +131,7 @@ private:
     void BuildMenus();
     void BuildToolbars();
     void BuildCentre();
+    void WireAttributeWindows();
     void RestoreToolbars();
     void MakeFirstBitmap();
     void WireMapping();
@@ -181,6 +185,7 @@ private:
     MainState state_;
     ViewState view_;
     std::unique_ptr<FileCommands> commands_;
+    std::unique_ptr<AttributeWindows> attributes_;
     bool terminate_ = false;
     bool firstShowPending_ = true;
     bool closing_ = false;

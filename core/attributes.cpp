@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/dbf_table.h"
 #include "core/file_io.h"
 
 namespace zemba {
@@ -37,62 +38,6 @@ std::string CompanionFile(const std::string& path, const std::string& ext) {
 
 namespace {
 
-struct MemFile {
-    const std::string* data;
-    SAOffset pos;
-};
-
-thread_local const std::string* g_openData = nullptr;
-
-SAFile MemOpen(const char*, const char* access) {
-    if (!g_openData || std::strchr(access, 'w') || std::strchr(access, '+')) return nullptr;
-    return reinterpret_cast<SAFile>(new MemFile{g_openData, 0});
-}
-SAOffset MemRead(void* p, SAOffset size, SAOffset nmemb, SAFile file) {
-    auto* f = reinterpret_cast<MemFile*>(file);
-    if (size == 0) return 0;
-    SAOffset avail = f->pos < f->data->size() ? f->data->size() - f->pos : 0;
-    SAOffset items = std::min<SAOffset>(nmemb, avail / size);
-    std::memcpy(p, f->data->data() + f->pos, items * size);
-    f->pos += items * size;
-    return items;
-}
-SAOffset MemWrite(void*, SAOffset, SAOffset, SAFile) { return 0; }
-SAOffset MemSeek(SAFile file, SAOffset offset, int whence) {
-    auto* f = reinterpret_cast<MemFile*>(file);
-    SAOffset base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? f->pos : f->data->size();
-    f->pos = base + offset;
-    return 0;
-}
-SAOffset MemTell(SAFile file) { return reinterpret_cast<MemFile*>(file)->pos; }
-int MemFlush(SAFile) { return 0; }
-int MemClose(SAFile file) {
-    delete reinterpret_cast<MemFile*>(file);
-    return 0;
-}
-int MemRemove(const char*) { return -1; }
-void MemError(const char*) {}
-
-DBFHandle OpenMemoryTable(const std::string& bytes) {
-    SAHooks hooks;
-    SASetupDefaultHooks(&hooks);
-    hooks.FOpen = MemOpen;
-    hooks.FRead = MemRead;
-    hooks.FWrite = MemWrite;
-    hooks.FSeek = MemSeek;
-    hooks.FTell = MemTell;
-    hooks.FFlush = MemFlush;
-    hooks.FClose = MemClose;
-    hooks.Remove = MemRemove;
-    hooks.Error = MemError;
-    g_openData = &bytes;
-    // The library opens the .dbf and looks for a .cpg beside it; the name
-    // only has to end in .dbf.
-    DBFHandle h = DBFOpenLL("table.dbf", "rb", &hooks);
-    g_openData = nullptr;
-    return h;
-}
-
 std::string Trimmed(const char* raw, int width) {
     int b = 0, e = width;
     while (b < e && (raw[b] == ' ' || raw[b] == '\0')) ++b;
@@ -100,18 +45,6 @@ std::string Trimmed(const char* raw, int width) {
     return std::string(raw + b, raw + e);
 }
 
-std::string ShortDate(int year, int month, int day) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    const char* loc = std::setlocale(LC_TIME, nullptr);
-    // The C locale's short date has a two-digit year; spell the year out there.
-    bool plain = !loc || std::strcmp(loc, "C") == 0 || std::strcmp(loc, "POSIX") == 0;
-    char buf[64];
-    std::size_t n = std::strftime(buf, sizeof buf, plain ? "%m/%d/%Y" : "%x", &tm);
-    return std::string(buf, n);
-}
 
 std::uint8_t FieldCode(char native, int width, int decimals) {
     switch (native) {
@@ -129,6 +62,19 @@ std::uint8_t FieldCode(char native, int width, int decimals) {
 }
 
 }  // namespace
+
+std::string ShortDate(int year, int month, int day) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    const char* loc = std::setlocale(LC_TIME, nullptr);
+    // The C locale's short date has a two-digit year; spell the year out there.
+    bool plain = !loc || std::strcmp(loc, "C") == 0 || std::strcmp(loc, "POSIX") == 0;
+    char buf[64];
+    std::size_t n = std::strftime(buf, sizeof buf, plain ? "%m/%d/%Y" : "%x", &tm);
+    return std::string(buf, n);
+}
 
 std::string FieldValueText(const FieldDefRec& field, const char* raw, int width) {
     switch (field.DataType) {
@@ -206,6 +152,13 @@ Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress) {
         if (!bytes.empty() && !in.Read(bytes.data(), bytes.size()))
             return Result::Fail("cannot read " + path + (in.error().empty() ? "" : ": " + in.error()));
     }
+    // The table's encoding and the layer's projection come back on save.
+    {
+        const std::string cpg = CompanionFile(path, ".cpg");
+        L.CodePage = FileExists(cpg) ? ReadSmallTextFile(cpg) : std::string();
+        const std::string prj = CompanionFile(L.ShpPath + L.ShpName, ".prj");
+        L.Prj = FileExists(prj) ? ReadSmallTextFile(prj) : std::string();
+    }
     DBFHandle h = OpenMemoryTable(bytes);
     if (!h) return Result::Fail(path + " is not a readable dBase table");
 
@@ -271,6 +224,17 @@ Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress) {
     if (readable < rows)
         return Result::Fail(path + " ends inside record " + std::to_string(readable + 1));
     return Result::Ok();
+}
+
+std::string ReadSmallTextFile(const std::string& path) {
+    // Names of encodings and projections: a few hundred bytes. A larger
+    // file is not one of them.
+    constexpr std::uint64_t kLimit = 1 << 16;
+    BlockReader in;
+    if (!in.Open(path) || in.size() > kLimit) return {};
+    std::string text(static_cast<std::size_t>(in.size()), '\0');
+    if (!text.empty() && !in.Read(text.data(), text.size())) return {};
+    return text;
 }
 
 // ---------------------------------------------------------------------------
@@ -412,12 +376,19 @@ Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i,
 }
 
 Result WriteSideFiles(const LayerStore& store, const std::string& path, std::int32_t i, Progress& progress) {
+    AtomicFile att(ChangeFileExt(path, ".att")), atx(ChangeFileExt(path, ".atx"));
+    Result r = WriteSideFilesTo(store, i, att, atx, progress);
+    if (!r) return r;
+    return CommitAll({&att, &atx});
+}
+
+Result WriteSideFilesTo(const LayerStore& store, std::int32_t i, AtomicFile& att, AtomicFile& atx,
+                        Progress& progress) {
     const SymLayer& S = store.SymLayers[i];
     const std::int64_t n = store.ShapeLayers[i].NumRecords;
     if (static_cast<std::int64_t>(S.SymObjs.size()) < n + 1)
         return Result::Fail("the layer's shape styles are incomplete");
 
-    AtomicFile att(ChangeFileExt(path, ".att")), atx(ChangeFileExt(path, ".atx"));
     Result r = att.Open();
     if (!r) return r;
     r = atx.Open();
@@ -480,7 +451,7 @@ Result WriteSideFiles(const LayerStore& store, const std::string& path, std::int
         labels += "\r\n";
     }
     atx.Write(labels);
-    return CommitAll({&att, &atx});
+    return Result::Ok();
 }
 
 }  // namespace zemba

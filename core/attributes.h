@@ -15,11 +15,23 @@ Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress);
 // The text of one raw dBase field value as the layer keeps it.
 std::string FieldValueText(const FieldDefRec& field, const char* raw, int width);
 
+// A date as the layer keeps dBase dates: the locale's short date form
+// (month/day/year with the full year in the C locale).
+std::string ShortDate(int year, int month, int day);
+
+// The whole of a small text file beside a layer (.cpg, .prj); empty when
+// there is none.
+std::string ReadSmallTextFile(const std::string& path);
+
 // Side files named by replacing the extension of `path` with .att and .atx.
 // A failed read leaves SymLayers[i] untouched.
 Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i, Progress& progress);
 Result WriteSideFiles(const LayerStore& store, const std::string& path, std::int32_t i,
                       Progress& progress);
+class AtomicFile;
+// The same into files the caller commits together with the rest of a save.
+Result WriteSideFilesTo(const LayerStore& store, std::int32_t i, AtomicFile& att, AtomicFile& atx,
+                        Progress& progress);
 
 // `path` with its extension replaced by `ext` (which includes the dot).
 std::string ChangeFileExt(const std::string& path, const std::string& ext);

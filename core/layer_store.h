@@ -48,6 +48,11 @@ struct PointXYZM {
 using PointArray = std::vector<PointXY, DefaultInitAllocator<PointXY>>;
 using PointArray3 = std::vector<PointXYZM, DefaultInitAllocator<PointXYZM>>;
 
+// The shapefile's "no data" measure: any M below -1e38 means none. Z files
+// without measures carry it, so other programs read them as Z only.
+constexpr double kNoMeasure = -1.7976931348623157e308;
+inline bool IsNoMeasure(double m) { return m < -1e38; }
+
 struct PAR {
     PointArray Pts;  // Pts[1..PartSizes[k]]; Pts[0] unused
 };
@@ -120,6 +125,10 @@ struct ShpLayer {
     double ZMin = 0, MMin = 0, ZMax = 0, MMax = 0;
     std::int32_t NumFields = 0;
     std::vector<FieldDefRec> Fields;  // from 0
+    // The text of the .cpg file beside the table (its encoding; empty: none)
+    // and of the .prj file beside the shapefile, both written back on save.
+    std::string CodePage;
+    std::string Prj;
     std::vector<ShpObj> Shapes = std::vector<ShpObj>(1);  // from 1; Shapes[0] is the working copy
     // Z and M per vertex, parallel to Shapes, when the file had them; empty
     // for layers without Z or M data.

@@ -63,6 +63,8 @@ bool ReadPoint(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3) {
         if (rc.left >= 8) {
             if (!rc.Take(b, 8)) return false;
             s3->MMin = s3->MMax = LoadLEDouble(b);
+        } else if (type == 11) {
+            s3->MMin = s3->MMax = kNoMeasure;
         }
     }
     return true;
@@ -187,6 +189,11 @@ bool ReadMultiPart(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3,
         // The M section is optional in Z records; read it only when present.
         if (rc.left >= section) {
             if (!ReadMeasures(rc, s.NumPoints, *s3, 3, &s3->MMin, &s3->MMax)) return false;
+        } else if (HasZ(type)) {
+            // No measures: keep "no data", so a rewrite stays Z only.
+            s3->MMin = s3->MMax = kNoMeasure;
+            for (std::size_t k = 1; k < s3->Parts.size(); ++k)
+                for (std::size_t j = 1; j < s3->Parts[k].Pts.size(); ++j) s3->Parts[k].Pts[j].M = kNoMeasure;
         }
     }
     return true;

@@ -82,30 +82,33 @@ void Header(Out& o, const ShpLayer& L, std::int64_t lengthWords, std::int32_t ty
 }
 
 // Writes one section (Z or M) of a record: the range and one value a vertex.
-void Section(Out& o, const ShpObj& s, const ShpObj3* s3, bool z, double lo, double hi) {
+// `none` is the value written for a vertex without a kept one.
+void Section(Out& o, const ShpObj& s, const ShpObj3* s3, bool z, double lo, double hi, double none) {
     if (s3) {
         o.F64(z ? s3->ZMin : s3->MMin);
         o.F64(z ? s3->ZMax : s3->MMax);
     } else {
-        o.F64(lo);
-        o.F64(hi);
+        o.F64(none == 0.0 ? lo : none);
+        o.F64(none == 0.0 ? hi : none);
     }
     for (std::size_t p = 1; p < s.Parts.size(); ++p) {
         std::size_t count = s.PartSizes.empty() ? static_cast<std::size_t>(s.NumPoints)
                                                 : static_cast<std::size_t>(s.PartSizes[p]);
         for (std::size_t j = 1; j <= count; ++j)
-            o.F64(s3 ? (z ? s3->Parts[p].Pts[j].Z : s3->Parts[p].Pts[j].M) : 0.0);
+            o.F64(s3 ? (z ? s3->Parts[p].Pts[j].Z : s3->Parts[p].Pts[j].M) : none);
         if (s.PartSizes.empty()) break;  // a multipoint keeps one part
     }
 }
 
-void Content(Out& o, std::int32_t type, const ShpLayer& L, const ShpObj& s, const ShpObj3* s3) {
+// A shape without kept measures in a layer without measures gets "no data".
+void Content(Out& o, std::int32_t type, const ShpLayer& L, const ShpObj& s, const ShpObj3* s3,
+             double noM) {
     o.I32LE(type);
     if (type == 1 || type == 11 || type == 21) {
         o.F64(s.XMin);
         o.F64(s.YMin);
         if (type == 11) o.F64(s3 ? s3->ZMin : 0.0);
-        if (type != 1) o.F64(s3 ? s3->MMin : 0.0);
+        if (type != 1) o.F64(s3 ? s3->MMin : noM);
         return;
     }
     o.F64(s.XMin);
@@ -128,17 +131,44 @@ void Content(Out& o, std::int32_t type, const ShpLayer& L, const ShpObj& s, cons
             if (s.PartSizes[k] > 0)
                 o.b.append(reinterpret_cast<const char*>(&s.Parts[k].Pts[1]), 16 * static_cast<std::size_t>(s.PartSizes[k]));
     }
-    if (HasZ(type)) Section(o, s, s3, true, L.ZMin, L.ZMax);
-    if (HasM(type)) Section(o, s, s3, false, L.MMin, L.MMax);
+    if (HasZ(type)) Section(o, s, s3, true, L.ZMin, L.ZMax, 0.0);
+    if (HasM(type)) Section(o, s, s3, false, L.MMin, L.MMax, noM);
+}
+
+// A Z layer has measures when any kept vertex holds a real one.
+bool LayerHasMeasures(const ShpLayer& L) {
+    if (!HasZ(L.ShapeType)) return true;
+    for (std::int32_t k = 1; k <= L.NumRecords; ++k) {
+        const ShpObj3* s3 = L.KeptZM(k);
+        if (!s3 || L.IsNullShape(k)) continue;
+        if (IsPointType(L.ShapeType)) {
+            if (!IsNoMeasure(s3->MMin)) return true;
+            continue;
+        }
+        for (std::size_t p = 1; p < s3->Parts.size(); ++p)
+            for (std::size_t j = 1; j < s3->Parts[p].Pts.size(); ++j)
+                if (!IsNoMeasure(s3->Parts[p].Pts[j].M)) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string& path, Progress& progress) {
+    AtomicFile shp(path), shx(ChangeFileExt(path, ".shx"));
+    Result r = WriteShapefileTo(store, i, shp, shx, progress);
+    if (!r) return r;
+    return CommitAll({&shp, &shx});
+}
+
+Result WriteShapefileTo(const LayerStore& store, std::int32_t i, AtomicFile& shp, AtomicFile& shx,
+                        Progress& progress) {
     if (i <= 0 || i >= static_cast<std::int32_t>(store.ShapeLayers.size()))
         return Result::Fail("no such layer");
     const ShpLayer& L = store.ShapeLayers[i];
-    const std::int32_t type = L.ShapeType;
+    // A text layer's shapes are its label points: a Point file other
+    // programs read, with the labels in the side files beside it.
+    const std::int32_t type = L.ShapeType == 2 ? 1 : L.ShapeType;
     const bool writable = type == 1 || type == 11 || type == 21 || IsMultiPointType(type) || IsMultiPartType(type);
     const std::int32_t n = writable ? L.NumRecords : 0;
     if (static_cast<std::int64_t>(L.Shapes.size()) < static_cast<std::int64_t>(n) + 1)
@@ -153,7 +183,7 @@ Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string
     }
     if (total > INT32_MAX) return Result::Fail("the layer is too large for one shapefile (over 4 GB)");
 
-    AtomicFile shp(path), shx(ChangeFileExt(path, ".shx"));
+    const double noM = LayerHasMeasures(L) ? 0.0 : kNoMeasure;
     Result r = shp.Open();
     if (!r) return r;
     r = shx.Open();
@@ -191,12 +221,12 @@ Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string
         if (null)
             a.I32LE(0);
         else
-            Content(a, type, L, s, L.KeptZM(k));
+            Content(a, type, L, s, L.KeptZM(k), noM);
     }
     shp.Write(a.b);
     shx.Write(x.b);
     progress.SetPosition(0);
-    return CommitAll({&shp, &shx});
+    return Result::Ok();
 }
 
 }  // namespace zemba

@@ -14,4 +14,10 @@ namespace zemba {
 Result WriteShapefile(const LayerStore& store, std::int32_t i, const std::string& path,
                       Progress& progress);
 
+class AtomicFile;
+// The same into two opened-to-be files that the caller commits together
+// with the others of a save.
+Result WriteShapefileTo(const LayerStore& store, std::int32_t i, AtomicFile& shp, AtomicFile& shx,
+                        Progress& progress);
+
 }  // namespace zemba

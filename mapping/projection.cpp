@@ -1,5 +1,7 @@
 #include "mapping/projection.h"
 
+#include "core/layer_save.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -667,14 +669,14 @@ LayerStore CopyOfLayer(const LayerStore& store, std::int32_t i) {
 
 Result WriteLayerGeographic(const LayerStore& store, std::int32_t i, const std::string& path, Progress& progress) {
     if (i < 1 || i > store.LayerCount) return Result::Fail("no such layer");
-    if (store.ShapeLayers[i].CoordSystem.empty()) return WriteShapefile(store, i, path, progress);
+    if (store.ShapeLayers[i].CoordSystem.empty()) return SaveLayer(store, i, path, progress);
     LayerStore tmp = CopyOfLayer(store, i);
     ShpLayer& L = tmp.ShapeLayers[1];
     std::vector<std::string> lines;
     ConvertOutcome o = TransformLayer(L, LayerSystem(L), GeographicNad27Block(), TransformOptions{}, progress,
                                       [&](const std::string& s) { lines.push_back(s); });
     if (!o.result) return Result::Fail("The layer could not be converted back to geographic degrees: " + o.result.reason);
-    return WriteShapefile(tmp, 1, path, progress);
+    return SaveLayer(tmp, 1, path, progress);
 }
 
 ConvertOutcome ConvertLayerToGeographic(LayerStore& store, std::int32_t i, const MapInfoRec& info,
@@ -693,7 +695,7 @@ ConvertOutcome ConvertLayerToGeographic(LayerStore& store, std::int32_t i, const
     o = TransformLayer(L, from, GeographicNad27Block(), options, progress, report);
     if (!o.result) return o;
     const std::string path = L.ShpPath + L.ShpName;
-    o.result = WriteShapefile(tmp, 1, path, progress);
+    o.result = SaveLayer(tmp, 1, path, progress);
     if (!o.result) return o;
     MapInfoRec geo = info;
     SetGeographicNad27(geo);

@@ -20,9 +20,8 @@
 
 namespace zemba {
 
-// The measure written for a vertex that has none (the format's "no data":
-// any value below -1e38).
-constexpr double kNoMeasure = -1.0e39;
+// A vertex without a measure gets kNoMeasure (core/layer_store.h), the
+// format's "no data".
 
 // World vector of a drag from pixel a to pixel b.
 void DragVector(const LayerStore& store, const ViewState& view, PixelPoint a, PixelPoint b,

@@ -150,11 +150,19 @@ TEST(ShpWriter, EmptyLayerAndUnsavableTypes) {
     LayerStore back;
     EXPECT_TRUE(Open(back, d.file("e.shp")));
 
-    s.ShapeLayers[1].ShapeType = 2;  // a text layer: header only
+    s.ShapeLayers[1].ShapeType = 2;  // a text layer: its label points
     s.ShapeLayers[1].NumRecords = 1;
     s.ShapeLayers[1].Shapes.resize(2);
+    s.ShapeLayers[1].Shapes[1].XMin = s.ShapeLayers[1].Shapes[1].XMax = 4;
     ASSERT_TRUE(Save(s, 1, d.file("t.shp")));
     std::string t = ReadFileBytes(d.file("t.shp"));
+    EXPECT_EQ(t.size(), 128u);
+    EXPECT_EQ(GetLE(t, 32), 1);
+    EXPECT_EQ(GetD(t, 112), 4.0);
+
+    s.ShapeLayers[1].ShapeType = 9;  // a mixed layer has no shapefile type: header only
+    ASSERT_TRUE(Save(s, 1, d.file("m.shp")));
+    t = ReadFileBytes(d.file("m.shp"));
     EXPECT_EQ(t.size(), 100u);
     EXPECT_EQ(GetBE(t, 24), 1);
 }
@@ -227,7 +235,7 @@ TEST(ShpWriter, NullShapesAndKeptZSurvive) {
     EXPECT_EQ(c.ShapeLayers[1].Shapes3[3].ZMin, 7.5);
 }
 
-TEST(ShpWriter, PointZWithoutKeptValuesWritesZeros) {
+TEST(ShpWriter, PointZWithoutKeptValuesWritesZeroZAndNoMeasure) {
     TempDir d;
     LayerStore a;
     ASSERT_TRUE(Open(a, DataPath("types/pointz.shp")));
@@ -236,7 +244,7 @@ TEST(ShpWriter, PointZWithoutKeptValuesWritesZeros) {
     std::string z = ReadFileBytes(d.file("z.shp"));
     EXPECT_EQ(GetBE(z, 104), 18);
     EXPECT_EQ(GetD(z, 108 + 20), 0.0);
-    EXPECT_EQ(GetD(z, 108 + 28), 0.0);
+    EXPECT_LT(GetD(z, 108 + 28), -1e38);  // no measures known: "no data"
     LayerStore b;
     ASSERT_TRUE(Open(b, d.file("z.shp")));
     EXPECT_EQ(b.ShapeLayers[1].Shapes[3].XMin, a.ShapeLayers[1].Shapes[3].XMin);
