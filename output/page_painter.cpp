@@ -204,7 +204,8 @@ Result WritePagePdf(const std::string& path, const Page& page, const MapSource& 
         pdf.setResolution(kResolution);
         pdf.setTitle(Latin1(title));
         pdf.setCreator("ZEMBA");
-        pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(page.WidthMm, page.HeightMm), QPageSize::Millimeter),
+        pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(page.WidthMm, page.HeightMm), QPageSize::Millimeter, QString(),
+                                                QPageSize::ExactMatch),
                                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
         QPainter p;
         if (!p.begin(&pdf)) return Result::Fail("cannot start the PDF " + path);
