@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "mapping/mapping_windows.h"
+#include "app/output_actions.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -269,6 +270,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildActions();
     BuildMenus();
     BuildToolbars();
+    WireOutputActions(*this, store_, view_, *mapping_, options_, prompter_, progress_);
     BuildCentre();
 
     // 5. Toolbars from their saved visibility.
