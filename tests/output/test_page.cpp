@@ -87,7 +87,7 @@ struct PrintFixture {
         layout.SetDataToForm();
         layout.Panels[kTitleTop] = {30, 20, 0, 0};
         layout.Panels[kMapPic] = {20, 45, 0, 0};
-        layout.Panels[kScaleBarPic] = {100, 120, 0, 0};
+        layout.Panels[kScaleBarPic] = {100, 150, 0, 0};
     }
     Page Draw() { return layout.Draw(MapMetresPerPixel(store, view)); }
     MapSource Map() { return MapSourceOf(*renderer, view); }
@@ -165,6 +165,8 @@ TEST(Page, PdfPlacesWhatTheMockUpShows) {
     const Page page = f.Draw();
     const std::string pdf = f.dir.file("page.pdf");
     ASSERT_TRUE(WritePagePdf(pdf, page, f.Map(), "world").ok);
+    // ZEMBA_KEEP_PDF=path keeps the page for a look.
+    if (const char* keep = std::getenv("ZEMBA_KEEP_PDF")) WriteFileBytes(keep, ReadFileBytes(pdf));
 
     const std::string info = Shell("pdfinfo '" + pdf + "'");
     std::smatch m;
