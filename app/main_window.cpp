@@ -3,6 +3,7 @@
 #include "app/style_actions.h"
 
 #include "convert/transformer_window.h"
+#include "app/output_actions.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -276,6 +277,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildActions();
     BuildMenus();
     BuildToolbars();
+    WireOutputActions(*this, store_, view_, *mapping_, options_, prompter_, progress_);
     BuildCentre();
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing

@@ -130,7 +130,7 @@ void MapRenderer::SetDefaultCanvas(int layer) {
     const SymLayer& s = store_.SymLayers[layer];
     curLayer_ = layer;
     pen_.setColor(ColorFromRef(s.LineColor));
-    pen_.setWidth(std::max(0, s.LineWidth));
+    pen_.setWidth(PenWidth(s.LineWidth));
     // A layer without a listed line style (every sixth layer gets -1) draws
     // solid rather than in whatever style the previous layer left behind.
     pen_.setStyle(Qt::SolidLine);
@@ -158,7 +158,7 @@ void MapRenderer::ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer
                              ? &store_.SymLayers[curLayer_]
                              : nullptr;
     pen_.setColor(ColorFromRef(o.PenColor));
-    pen_.setWidth(std::max(0, o.PenWidth));
+    pen_.setWidth(PenWidth(o.PenWidth));
     LayerLinePen(o.PenStyle < 0 && ls ? ls->LineStyle : o.PenStyle);
     brush_.setColor(ColorFromRef(o.BrushColor));
     const int brush = o.BrushStyle < 0 && ls ? ls->ShapeStyle : o.BrushStyle;
@@ -170,21 +170,23 @@ void MapRenderer::ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer
 
 void MapRenderer::DrawFigureAt(QPainter& p, QPoint c, int figure) {
     const int x = c.x(), y = c.y();
+    // Figures are 4 (dots 2) view pixels across, at any detail.
+    const int a = 2 * detail_, b = detail_;
     switch (figure) {
         case kFigureBox:
         case kFigureMarkBox:
-            p.drawRect(x - 2, y - 2, 4, 4);
+            p.drawRect(x - a, y - a, 2 * a, 2 * a);
             break;
         case kFigureCircle:
-            p.drawEllipse(x - 2, y - 2, 4, 4);
+            p.drawEllipse(x - a, y - a, 2 * a, 2 * a);
             break;
         case kFigureTriangle: {
-            const QPoint tri[4] = {{x - 2, y - 2}, {x + 2, y - 2}, {x, y + 2}, {x - 2, y - 2}};
+            const QPoint tri[4] = {{x - a, y - a}, {x + a, y - a}, {x, y + a}, {x - a, y - a}};
             p.drawPolygon(tri, 4);
             break;
         }
         case kFigureDot:
-            p.drawEllipse(x - 1, y - 1, 2, 2);
+            p.drawEllipse(x - b, y - b, 2 * b, 2 * b);
             break;
         case kFigureDotCircle: {
             QColor line = pen_.color(), fill = brush_.color();
@@ -196,12 +198,12 @@ void MapRenderer::DrawFigureAt(QPainter& p, QPoint c, int figure) {
             brush_.setColor(line);
             p.setPen(pen_);
             p.setBrush(brush_);
-            p.drawEllipse(x - 2, y - 2, 4, 4);
+            p.drawEllipse(x - a, y - a, 2 * a, 2 * a);
             pen_.setColor(fill);
             brush_.setColor(fill);
             p.setPen(pen_);
             p.setBrush(brush_);
-            p.drawEllipse(x - 1, y - 1, 2, 2);
+            p.drawEllipse(x - b, y - b, 2 * b, 2 * b);
             brush_.setColor(fill);
             pen_.setColor(line);
             p.setPen(pen_);
@@ -209,9 +211,9 @@ void MapRenderer::DrawFigureAt(QPainter& p, QPoint c, int figure) {
             break;
         }
         case kFigureXBox:
-            p.drawRect(x - 2, y - 2, 4, 4);
-            p.drawLine(x - 2, y - 2, x + 2, y + 2);
-            p.drawLine(x + 2, y - 2, x - 2, y + 2);
+            p.drawRect(x - a, y - a, 2 * a, 2 * a);
+            p.drawLine(x - a, y - a, x + a, y + a);
+            p.drawLine(x + a, y - a, x - a, y + a);
             break;
         default:
             break;
@@ -334,7 +336,7 @@ void MapRenderer::DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine) 
     cnt = n;
     // Parts wholly outside the bitmap cost nothing to skip.
     const int m = pen_.width() + 2;
-    if (maxX < -m || maxY < -m || minX > image_.width() + m || minY > image_.height() + m) return;
+    if (maxX < -m || maxY < -m || minX > CullWidth() + m || minY > CullHeight() + m) return;
     if (asLine)
         p.drawPolyline(dst, cnt);
     else
@@ -364,7 +366,10 @@ void MapRenderer::DrawLabel(QPainter& p, int L, int i) {
                                          : store_.DefaultLabelFont.get();
     FontDesc fallback;
     if (!fd) fd = &fallback;
-    const int height = o.LabelFontHeight > 0 ? o.LabelFontHeight : 0;
+    int height = o.LabelFontHeight > 0 ? o.LabelFontHeight : 0;
+    // At a finer detail the font grows with the bitmap (a point is 96/72
+    // pixels on the view bitmap).
+    if (detail_ > 1) height = (height > 0 ? height : std::max(1, static_cast<int>(std::lround(fd->PointSize * 96.0 / 72.0)))) * detail_;
     if (!fontValid_ || fontKey_.Family != fd->Family || fontKey_.PointSize != fd->PointSize ||
         fontKey_.Bold != fd->Bold || fontKey_.Italic != fd->Italic ||
         fontKey_.Underline != fd->Underline || fontKey_.StrikeOut != fd->StrikeOut ||
@@ -456,8 +461,8 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                 const QPoint c(ClampPixel((s.XMin + store_.MapXOffset) / view_.ViewScale),
                                ClampPixel((view_.BitmapHeight - 1) -
                                           (s.YMin + store_.MapYOffset) / view_.ViewScale));
-                if (c.x() > -50 && c.y() > -50 && c.x() < image_.width() + 50 &&
-                    c.y() < image_.height() + 50)
+                if (c.x() > -50 && c.y() > -50 && c.x() < CullWidth() + 50 &&
+                    c.y() < CullHeight() + 50)
                     DrawFigureAt(p, c, view_.DrawFigure);
             } else if (lineOrPoly) {
                 const int parts = PartCount(s);
@@ -533,6 +538,13 @@ void MapRenderer::RedrawOnce(Progress& progress) {
     QPainter p(&image_);
     active_ = &p;
     FillBackground(p);
+    DrawLayers(p, progress);
+    active_ = nullptr;
+    p.end();
+    progress.SetPosition(0);
+}
+
+void MapRenderer::DrawLayers(QPainter& p, Progress& progress) {
     for (int k = 0; k < store_.LayerCount && static_cast<std::size_t>(k) < store_.LayerOrder.size();
          ++k) {
         const int L = store_.LayerOrder[k];
@@ -547,9 +559,45 @@ void MapRenderer::RedrawOnce(Progress& progress) {
         DrawLayer(p, L, progress);
         if (restart_) break;
     }
+}
+
+void MapRenderer::DrawMapOnto(QPainter& p, int detail) {
+    if (active_) return;
+    const ViewState saved = view_;
+    const double x0 = store_.MapXMin, x1 = store_.MapXMax, y0 = store_.MapYMin, y1 = store_.MapYMax,
+                 xo = store_.MapXOffset, yo = store_.MapYOffset, mw = store_.MapWidth, mh = store_.MapHeight;
+    const QPen pen = pen_;
+    const QBrush brush = brush_;
+    detail_ = std::clamp(detail, 1, 64);
+    view_.BitmapWidth = std::max(1, saved.BitmapWidth) * detail_;
+    view_.BitmapHeight = std::max(1, saved.BitmapHeight) * detail_;
+    UpdateViewScale(store_, view_);
+    fontValid_ = false;
+    p.save();
+    const QRect all(0, 0, view_.BitmapWidth, view_.BitmapHeight);
+    if (store_.BaseImageLoaded && !baseImage_.isNull())
+        p.drawImage(all, baseImage_);
+    else
+        p.fillRect(all, ColorFromRef(view_.BackgroundColor));
+    NullProgress none;
+    active_ = &p;
+    DrawLayers(p, none);
     active_ = nullptr;
-    p.end();
-    progress.SetPosition(0);
+    p.restore();
+    restart_ = false;
+    detail_ = 1;
+    fontValid_ = false;
+    view_ = saved;
+    store_.MapXMin = x0;
+    store_.MapXMax = x1;
+    store_.MapYMin = y0;
+    store_.MapYMax = y1;
+    store_.MapXOffset = xo;
+    store_.MapYOffset = yo;
+    store_.MapWidth = mw;
+    store_.MapHeight = mh;
+    pen_ = pen;
+    brush_ = brush;
 }
 
 void MapRenderer::DrawShapeGeometry(int layer, const ShpObj& s, int part, bool asLine) {

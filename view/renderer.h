@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QPoint>
 #include <unordered_map>
+#include <algorithm>
 #include <vector>
 
 #include "core/layer_store.h"
@@ -58,6 +59,14 @@ public:
     // Progress gets 0..100 per layer and Pump() after every shape. Stores
     // the computed position of unplaced labels into LabelX/LabelY.
     void DVDORedraw(Progress& progress);
+
+    // Draws the layers as DVDORedraw does onto `p`, as if the bitmap were
+    // `detail` times the view's size over the same extent: the map at
+    // print resolution, vector where the device keeps vectors. Pens, point
+    // figures and labels grow with `detail`, so the map looks as on screen.
+    // The caller's transform maps that bitmap onto its target; nothing is
+    // pumped and the view bitmap is untouched.
+    void DrawMapOnto(QPainter& p, int detail);
 
     // Canvas state shared by the drawing operations (like a device context).
     // SetDefaultCanvas(layer): pen colour/width/style and brush colour from
@@ -109,6 +118,10 @@ private:
     void ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer);
     void DrawRubberFigure(QPoint a, QPoint b);
     void RedrawOnce(Progress& progress);
+    void DrawLayers(QPainter& p, Progress& progress);
+    int PenWidth(int w) const { return detail_ == 1 ? std::max(0, w) : std::max(1, w) * detail_; }
+    int CullWidth() const { return detail_ == 1 ? image_.width() : view_.BitmapWidth; }
+    int CullHeight() const { return detail_ == 1 ? image_.height() : view_.BitmapHeight; }
     QImage::Format Format() const;
 
     LayerStore& store_;
@@ -126,6 +139,7 @@ private:
     // while pending events ran).
     bool restart_ = false;
     int curLayer_ = 0;  // layer whose colours the Dot Circle marker uses
+    int detail_ = 1;    // bitmap pixels per view pixel (DrawMapOnto)
     // Label font of the last label drawn.
     QFont font_;
     FontDesc fontKey_;
