@@ -3,6 +3,7 @@
 // opens the link panel.
 #include <QAction>
 
+#include "app/edit_actions.h"
 #include "app/help.h"
 #include "app/main_window.h"
 #include "attributes/attribute_windows.h"
@@ -20,6 +21,33 @@ void TZeEditForm::WireAttributeWindows() {
     };
     h.ShowHelp = [this](int context) { ShowHelp(context, this); };
     attributes_->Database().SetVectorDbDir(&options_.VectorDbDir);
+
+    // The pointer tools open the windows: an info click lists its candidates,
+    // Db Info browses the table, a feature made in a layer with fields asks
+    // for its record.
+    if (EditActions* edit = EditActions::Of(this)) {
+        ToolController& tools = edit->Controller();
+        ToolHooks& th = tools.Hooks();
+        th.IdentifyInit = [this](std::int32_t pick) { attributes_->ShowIdentify(pick); };
+        th.IdentifyShow = [this] {
+            attributes_->Identify().show();
+            attributes_->Identify().raise();
+        };
+        th.DatabaseShow = [this](std::int32_t layer, std::int32_t shape) {
+            attributes_->Database().InitDBForm(layer, 2, shape);
+            attributes_->Database().show();
+            attributes_->Database().raise();
+        };
+        th.NewRecord = [this](std::int32_t layer, std::int32_t shape) {
+            attributes_->Database().InitDBForm(layer, 1, shape);
+            attributes_->Database().show();
+            attributes_->Database().raise();
+        };
+        h.DisplayEditPoint = [this, &tools](int layer, int shape, int point, int part) {
+            tools.DisplayEditPoint(layer, shape, point, part);
+            if (mapView_) mapView_->RefreshImage();
+        };
+    }
 
     if (QAction* linker = Action("ExternalDbLinkerMI")) {
         linker->setProperty("available", true);

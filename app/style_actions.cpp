@@ -5,6 +5,7 @@
 
 #include "app/help.h"
 #include "app/main_window.h"
+#include "attributes/attribute_windows.h"
 #include "attributes/classify_window.h"
 #include "attributes/find_window.h"
 #include "view/map_view.h"
@@ -45,7 +46,10 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     ph.LayerChosen = chosen;
     ph.ClearAll = [&w] { w.Commands().ClearAll(); };
     ph.LayerDeleted = [&w, &store](const DeleteOutcome& out) {
-        if (out.SelectionLost && w.Commands().hooks().EndEditing) w.Commands().hooks().EndEditing();
+        // Layer numbers moved: no edit, undo step or listed row may name the
+        // old ones.
+        if (w.Commands().hooks().EndEditing) w.Commands().hooks().EndEditing();
+        if (w.Commands().hooks().LayerTableChanged) w.Commands().hooks().LayerTableChanged();
         if (!out.ClearedAll) w.Commands().LayerComboUpdate(store.CurrentLayer);
         w.SyncFromState();
     };
@@ -71,6 +75,8 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
         w.SyncFromState();
     };
     sh.Help = help(11000);
+    // "ID": the identify window steps through what was found.
+    sh.ShowIdentify = [&w] { w.Attributes().ShowIdentify(); };
     auto* find = new TSearchForm(store, sh, &w);
 
     auto wire = [&w](std::initializer_list<const char*> names, std::function<void()> fn) {

@@ -18,7 +18,7 @@ public:
     AttributeHooks Hooks;
 
     // After an info click has filled HitList.
-    void ShowIdentify() { identify_->ShowIdentify(); }
+    void ShowIdentify(int pick = 1) { identify_->ShowIdentify(pick); }
     // Mode 2 browses the current layer from the current shape; mode 1 is
     // new-record mode, opened after a feature is created in a layer with
     // fields.

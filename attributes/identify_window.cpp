@@ -64,8 +64,10 @@ void TIDForm::Show() {
     filling_ = false;
 }
 
-void TIDForm::ShowIdentify() {
+void TIDForm::ShowIdentify(int pick) {
     logic_.IDInit();
+    // The hit test names the candidate that really lies under the click.
+    if (pick > 1 && pick <= static_cast<int>(logic_.Candidates.size())) logic_.CandidateClick(pick - 1);
     Show();
     show();
     raise();

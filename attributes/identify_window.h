@@ -15,9 +15,10 @@ class TIDForm : public QWidget {
 public:
     TIDForm(LayerStore& store, AttributeHooks& hooks, QWidget* parent = nullptr);
 
-    // Fills the lists from HitList, selects the first candidate and shows
-    // the window (after an info click has filled HitList).
-    void ShowIdentify();
+    // Fills the lists from HitList, selects candidate `pick` (1-based; the
+    // first when out of range) and shows the window (after an info click has
+    // filled HitList).
+    void ShowIdentify(int pick = 1);
     // The layer table changed: the lists refer to nothing any more.
     void Forget();
 

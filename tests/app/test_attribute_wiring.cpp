@@ -7,12 +7,15 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 
 #include "app/main_window.h"
 #include "app/qt_progress.h"
 #include "attributes/attribute_windows.h"
 #include "core/file_io.h"
 #include "tests/test_support.h"
+#include "view/map_view.h"
+#include "view/viewport.h"
 
 using namespace zemba;
 using namespace zemba::test;
@@ -68,4 +71,43 @@ TEST(AttributeWiring, WindowsFollowTheLayerTableAndSaveWritesTheTable) {
     form.Commands().ClearAll();
     EXPECT_EQ(form.Attributes().Identify().CandidateList()->count(), 0);
     EXPECT_EQ(form.Attributes().Database().Logic().Layer, 0);
+}
+
+TEST(AttributeWiring, AnInfoClickOpensTheIdentifyWindowOnTheCountyUnderThePointer) {
+    EnsureApp();
+    TempDir dir;
+    CopySample("nc", dir.path());
+    LayerStore store;
+    Options options;
+    ScriptedPrompter prompter;
+    QtProgress progress;
+    MainWindowSetup s;
+    s.store = &store;
+    s.options = &options;
+    s.prompter = &prompter;
+    s.progress = &progress;
+    s.programDir = dir.path() + "/";
+    s.optionsPath = dir.file("zemba.pof");
+    TZeEditForm form(s);
+    ASSERT_TRUE(form.Commands().LoadFromFile(dir.file("nc.shp")));
+    form.show();
+    QApplication::processEvents();
+
+    form.Action("ObjInfoTB")->trigger();
+    const PixelPoint p = WorldToPixel(store, form.View(), -81.70, 36.25);  // inside Watauga
+    QWidget* image = form.MapViewWidget()->ImageWidget();
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, QPointF(p.x, p.y), image->mapToGlobal(QPointF(p.x, p.y)), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(image, &e);
+    }
+    ASSERT_GE(store.HitCount, 2);  // Ashe's box holds the click too
+    TIDForm& id = form.Attributes().Identify();
+    EXPECT_TRUE(id.isVisible());
+    EXPECT_EQ(id.CandidateList()->count(), store.HitCount);
+    // The county that holds the click is the one selected, not the first box.
+    const int row = id.CandidateList()->currentRow();
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(store.HitList[row + 1].Shape, store.CurrentShape);
+    EXPECT_NE(row, 0);
 }
