@@ -610,6 +610,10 @@ std::int32_t CreateAnotherLayer(LayerStore& store, std::int32_t type, const std:
     L.DbfPath = dir;
     L.ShpPath = dir;
     L.XShift = from.XShift, L.YShift = from.YShift;
+    // Features are digitised in the current layer's system: the new layer
+    // is saved in it and described by its .prj.
+    L.Prj = from.Prj;
+    L.CoordSystem = from.CoordSystem;
     L.XMin = from.XMin, L.YMin = from.YMin, L.XMax = from.XMax, L.YMax = from.YMax;
     L.NumFields = 1;
     FieldDefRec f;

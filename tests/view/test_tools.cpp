@@ -222,8 +222,10 @@ TEST_F(Tools, DoubleClickSwitchesToEditPointAndVertexEditsKeepTheSelection) {
 
 TEST_F(Tools, CreationMakesValidFeaturesAndOpensNewRecordMode) {
     const int L = Polygons();
+    store.ShapeLayers[L].Prj = "GEOGCS[\"GCS_North_American_1927\"]";
     const int n = tc.CreateLayer(5, "/elsewhere/fields.shp", "/nonexistent-dir", nullptr);
     ASSERT_EQ(n, L + 1);
+    EXPECT_EQ(store.ShapeLayers[n].Prj, store.ShapeLayers[L].Prj);  // saved with the current layer's .prj
     EXPECT_TRUE(tc.Popup().CreatePolygon);
     EXPECT_FALSE(tc.Popup().PolygonLayer);
     tc.ArmCreate(kMakePolygon);
