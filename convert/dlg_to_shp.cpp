@@ -63,24 +63,7 @@ double Dist(const PointXY& a, const PointXY& b) { return std::hypot(a.X - b.X, a
 
 bool SamePoint(const PointXY& a, const PointXY& b) { return a.X == b.X && a.Y == b.Y; }
 
-struct Out {
-    std::string b;
-    void I32LE(std::int64_t v) {
-        unsigned char t[4];
-        StoreLE32(t, static_cast<std::uint32_t>(v));
-        b.append(reinterpret_cast<char*>(t), 4);
-    }
-    void I32BE(std::int64_t v) {
-        unsigned char t[4];
-        StoreBE32(t, static_cast<std::uint32_t>(v));
-        b.append(reinterpret_cast<char*>(t), 4);
-    }
-    void F64(double v) {
-        unsigned char t[8];
-        StoreLEDouble(t, v);
-        b.append(reinterpret_cast<char*>(t), 8);
-    }
-};
+using Out = ByteSink;
 
 std::int64_t ContentWords(int type, const OutShape& s) {
     if (s.null) return 2;

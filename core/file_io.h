@@ -47,6 +47,27 @@ inline void StoreLEDouble(unsigned char* p, double d) {
     for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
+// Bytes of a binary file being built in memory, in the byte orders the
+// program's formats use.
+struct ByteSink {
+    std::string b;
+    void I32LE(std::int64_t v) {
+        unsigned char t[4];
+        StoreLE32(t, static_cast<std::uint32_t>(v));
+        b.append(reinterpret_cast<char*>(t), 4);
+    }
+    void I32BE(std::int64_t v) {
+        unsigned char t[4];
+        StoreBE32(t, static_cast<std::uint32_t>(v));
+        b.append(reinterpret_cast<char*>(t), 4);
+    }
+    void F64(double v) {
+        unsigned char t[8];
+        StoreLEDouble(t, v);
+        b.append(reinterpret_cast<char*>(t), 8);
+    }
+};
+
 // Sequential reader over a file descriptor through a block buffer. Large
 // requests go straight from the file into the caller's memory.
 class BlockReader {

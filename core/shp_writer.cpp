@@ -46,24 +46,7 @@ bool ShapeIsSound(std::int32_t type, const ShpObj& s) {
     return sum == s.NumPoints;
 }
 
-struct Out {
-    std::string b;
-    void I32LE(std::int64_t v) {
-        unsigned char t[4];
-        StoreLE32(t, static_cast<std::uint32_t>(v));
-        b.append(reinterpret_cast<char*>(t), 4);
-    }
-    void I32BE(std::int64_t v) {
-        unsigned char t[4];
-        StoreBE32(t, static_cast<std::uint32_t>(v));
-        b.append(reinterpret_cast<char*>(t), 4);
-    }
-    void F64(double v) {
-        unsigned char t[8];
-        StoreLEDouble(t, v);
-        b.append(reinterpret_cast<char*>(t), 8);
-    }
-};
+using Out = ByteSink;
 
 void Header(Out& o, const ShpLayer& L, std::int64_t lengthWords, std::int32_t type) {
     o.I32BE(9994);
