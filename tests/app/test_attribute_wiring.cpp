@@ -13,6 +13,7 @@
 #include "app/qt_progress.h"
 #include "attributes/attribute_windows.h"
 #include "core/file_io.h"
+#include "tests/app/window_fixture.h"
 #include "tests/test_support.h"
 #include "view/map_view.h"
 #include "view/viewport.h"
@@ -20,33 +21,12 @@
 using namespace zemba;
 using namespace zemba::test;
 
-namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "zemba_app_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
-
-}  // namespace
-
 TEST(AttributeWiring, WindowsFollowTheLayerTableAndSaveWritesTheTable) {
-    EnsureApp();
-    TempDir dir;
+    MainWindowFixture w;
+    TempDir& dir = w.dir;
+    LayerStore& store = w.store;
     CopySample("nc", dir.path());
-    LayerStore store;
-    Options options;
-    ScriptedPrompter prompter;
-    QtProgress progress;
-    MainWindowSetup s;
-    s.store = &store;
-    s.options = &options;
-    s.prompter = &prompter;
-    s.progress = &progress;
-    s.programDir = dir.path() + "/";
-    s.optionsPath = dir.file("zemba.pof");
-    TZeEditForm form(s);
+    TZeEditForm& form = *w.form;
     ASSERT_TRUE(form.Commands().LoadFromFile(dir.file("nc.shp")));
 
     store.HitList = {HitEntry{}, HitEntry{1, 3}};
@@ -74,21 +54,11 @@ TEST(AttributeWiring, WindowsFollowTheLayerTableAndSaveWritesTheTable) {
 }
 
 TEST(AttributeWiring, AnInfoClickOpensTheIdentifyWindowOnTheCountyUnderThePointer) {
-    EnsureApp();
-    TempDir dir;
+    MainWindowFixture w;
+    TempDir& dir = w.dir;
+    LayerStore& store = w.store;
     CopySample("nc", dir.path());
-    LayerStore store;
-    Options options;
-    ScriptedPrompter prompter;
-    QtProgress progress;
-    MainWindowSetup s;
-    s.store = &store;
-    s.options = &options;
-    s.prompter = &prompter;
-    s.progress = &progress;
-    s.programDir = dir.path() + "/";
-    s.optionsPath = dir.file("zemba.pof");
-    TZeEditForm form(s);
+    TZeEditForm& form = *w.form;
     ASSERT_TRUE(form.Commands().LoadFromFile(dir.file("nc.shp")));
     form.show();
     QApplication::processEvents();

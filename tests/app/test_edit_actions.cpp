@@ -9,6 +9,7 @@
 #include "app/edit_actions.h"
 #include "app/main_window.h"
 #include "app/qt_progress.h"
+#include "tests/app/window_fixture.h"
 #include "tests/test_support.h"
 #include "view/map_view.h"
 
@@ -17,33 +18,7 @@ using namespace zemba;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "zemba_app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-struct EditWindow : ::testing::Test {
-    test::TempDir dir;
-    LayerStore store;
-    Options options;
-    test::ScriptedPrompter prompter;
-    QtProgress progress;
-    std::unique_ptr<TZeEditForm> form;
-
-    void SetUp() override {
-        App();
-        MainWindowSetup s;
-        s.store = &store;
-        s.options = &options;
-        s.prompter = &prompter;
-        s.progress = &progress;
-        s.programDir = dir.path() + "/";
-        s.optionsPath = dir.file("zemba.pof");
-        form = std::make_unique<TZeEditForm>(s);
-    }
+struct EditWindow : ::testing::Test, test::MainWindowFixture {
     void Click(double X, double Y) {
         const PixelPoint p = WorldToPixel(store, form->View(), X, Y);
         MapView* v = form->MapViewWidget();

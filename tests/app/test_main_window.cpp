@@ -27,6 +27,7 @@
 #include "app/qt_progress.h"
 #include "attributes/classify_window.h"
 #include "view/prop_form.h"
+#include "tests/app/window_fixture.h"
 #include "tests/test_support.h"
 #include "view/map_view.h"
 #include "view/renderer.h"
@@ -38,38 +39,8 @@ using zemba::test::TempDir;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "zemba_app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-struct Window {
-    TempDir dir;
-    LayerStore store;
-    Options options;
-    ScriptedPrompter prompter;
-    QtProgress progress;
-    std::unique_ptr<TZeEditForm> form;
-
-    explicit Window(int depth = 24) {
-        App();
-        MainWindowSetup s;
-        s.store = &store;
-        s.options = &options;
-        s.prompter = &prompter;
-        s.progress = &progress;
-        s.programDir = dir.path() + "/";
-        s.optionsPath = dir.file("zemba.pof");
-        s.screenDepth = depth;
-        form = std::make_unique<TZeEditForm>(s);
-    }
-    std::string Sample(const std::string& base) {
-        zemba::test::CopySample(base, dir.path());
-        return dir.file(fs::path(base).filename().string() + ".shp");
-    }
+struct Window : zemba::test::MainWindowFixture {
+    explicit Window(int depth = 24) : MainWindowFixture(depth) {}
     bool Enabled(const char* name) const {
         QAction* a = form->Action(name);
         EXPECT_NE(a, nullptr) << name;

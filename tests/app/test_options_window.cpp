@@ -19,6 +19,7 @@
 #include "app/option_tools.h"
 #include "app/options_window.h"
 #include "app/program_info.h"
+#include "tests/app/window_fixture.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -28,33 +29,19 @@ using zemba::test::TempDir;
 
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "zemba_app_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
 
 struct Fixture {
-    TempDir dir;
-    LayerStore store;
-    Options options;
-    ScriptedPrompter prompter;
-    QtProgress progress;
-    std::unique_ptr<TZeEditForm> main;
+    zemba::test::MainWindowFixture w;
+    TempDir& dir = w.dir;
+    LayerStore& store = w.store;
+    Options& options = w.options;
+    ScriptedPrompter& prompter = w.prompter;
+    QtProgress& progress = w.progress;
+    std::unique_ptr<TZeEditForm>& main = w.form;
     TOptionsForm* form = nullptr;
 
     Fixture() {
-        EnsureApp();
-        MainWindowSetup s;
-        s.store = &store;
-        s.options = &options;
-        s.prompter = &prompter;
-        s.progress = &progress;
-        s.programDir = dir.path() + "/";
-        s.optionsPath = dir.file("zemba.pof");
-        main = std::make_unique<TZeEditForm>(s);
-        form = AttachOptionsWindow(*main, s);
+        form = AttachOptionsWindow(*main, w.setup);
     }
     template <typename T>
     T* Find(const char* name) {
@@ -207,7 +194,7 @@ TEST(OptionsWindow, ThumbnailAndExtensionButtons) {
 }
 
 TEST(InfoWindows, AboutAndSystemInformationTellVersionLibrariesAndOptionsFile) {
-    EnsureApp();
+    zemba::test::App();
     TempDir dir;
     Options options;
     ScriptedPrompter prompter;

@@ -9,30 +9,18 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/qt_progress.h"
+#include "tests/app/window_fixture.h"
 #include "tests/test_support.h"
 
 using namespace zemba;
 
 TEST(OutputActions, LegendAndPrintLayoutOpenTheirWindows) {
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "zemba_app_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    test::TempDir dir;
-    LayerStore store;
-    Options options;
-    test::ScriptedPrompter prompter;
-    QtProgress progress;
-    MainWindowSetup s;
-    s.store = &store;
-    s.options = &options;
-    s.prompter = &prompter;
-    s.progress = &progress;
-    s.programDir = dir.path() + "/";
-    s.optionsPath = dir.file("zemba.pof");
-    TZeEditForm form(s);
+    test::MainWindowFixture w;
+    test::TempDir& dir = w.dir;
+    LayerStore& store = w.store;
+    test::ScriptedPrompter& prompter = w.prompter;
+    Options& options = w.options;
+    TZeEditForm& form = *w.form;
     test::CopySample("nc", dir.path());
     form.OpenStartFiles({dir.file("nc.shp")});
     ASSERT_EQ(store.LayerCount, 1);
