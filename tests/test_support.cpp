@@ -1,5 +1,10 @@
 #include "tests/test_support.h"
 
+#include "core/attributes.h"
+#include "core/file_io.h"
+#include "core/shp_reader.h"
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +94,28 @@ int ScriptedPrompter::Count(MsgFamily family, int number) const {
     for (const auto& s : shown)
         if (s.family == family && s.number == number) ++n;
     return n;
+}
+
+Result OpenShapefile(LayerStore& store, const std::string& path) {
+    SilentPrompter prompter;
+    NullProgress progress;
+    store.AppendLayerSlot();
+    store.LayerFileName = path;
+    Result r = ReadShapefile(store, prompter, progress);
+    if (r && FileExists(CompanionFile(path, ".dbf"))) r = LoadAttributes(store, store.CurrentLayer, progress);
+    if (!r) store.RollBackAppend();
+    return r;
+}
+
+std::string Shell(const std::string& cmd) {
+    std::string out;
+    std::FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
 }
 
 }  // namespace zemba::test

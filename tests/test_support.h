@@ -7,6 +7,9 @@
 
 #include "core/ui.h"
 
+#include "core/layer_store.h"
+#include "core/ui.h"
+
 namespace zemba::test {
 
 // Path of a file in tests/data.
@@ -59,5 +62,12 @@ public:
 private:
     Answer Next();
 };
+
+// Opens a shapefile into a new layer slot as the open command does, with
+// its table when there is one; the slot is rolled back on failure.
+Result OpenShapefile(LayerStore& store, const std::string& path);
+
+// Standard output of a shell command.
+std::string Shell(const std::string& cmd);
 
 }  // namespace zemba::test

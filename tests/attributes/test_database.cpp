@@ -49,16 +49,7 @@ void MakeLayer(LayerStore& s, int n, int fields) {
     s.SetLoadedLayerDefaults(s.LayerCount);
 }
 
-Result Open(LayerStore& s, const std::string& path) {
-    SilentPrompter p;
-    NullProgress g;
-    s.AppendLayerSlot();
-    s.LayerFileName = path;
-    Result r = ReadShapefile(s, p, g);
-    if (r) r = LoadAttributes(s, s.CurrentLayer, g);
-    if (!r) s.RollBackAppend();
-    return r;
-}
+Result Open(LayerStore& s, const std::string& path) { return test::OpenShapefile(s, path); }
 
 int PdfPages(const std::string& path) {
     const std::string pdf = ReadFileBytes(path);

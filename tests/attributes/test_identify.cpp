@@ -25,16 +25,7 @@ QApplication& App() {
     return *app;
 }
 
-Result Open(LayerStore& s, const std::string& path) {
-    SilentPrompter p;
-    NullProgress g;
-    s.AppendLayerSlot();
-    s.LayerFileName = path;
-    Result r = ReadShapefile(s, p, g);
-    if (r) r = LoadAttributes(s, s.CurrentLayer, g);
-    if (!r) s.RollBackAppend();
-    return r;
-}
+Result Open(LayerStore& s, const std::string& path) { return test::OpenShapefile(s, path); }
 
 void Hit(LayerStore& s, std::vector<HitEntry> hits) {
     s.HitList.assign(1, HitEntry{});

@@ -70,14 +70,7 @@ LayerStore OneShapeLayer(std::int32_t type, std::vector<std::vector<std::pair<do
     return s;
 }
 
-std::string Shell(const std::string& cmd) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    char buf[4096];
-    std::size_t n;
-    while (p && (n = fread(buf, 1, sizeof buf, p.get())) > 0) out.append(buf, n);
-    return out;
-}
+using test::Shell;
 
 }  // namespace
 

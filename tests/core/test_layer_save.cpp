@@ -19,31 +19,14 @@ using namespace zemba::test;
 
 namespace {
 
-Result Open(LayerStore& s, const std::string& path) {
-    SilentPrompter p;
-    NullProgress g;
-    s.AppendLayerSlot();
-    s.LayerFileName = path;
-    Result r = ReadShapefile(s, p, g);
-    if (r) r = LoadAttributes(s, s.CurrentLayer, g);
-    if (!r) s.RollBackAppend();
-    return r;
-}
+Result Open(LayerStore& s, const std::string& path) { return test::OpenShapefile(s, path); }
 
 Result Save(const LayerStore& s, std::int32_t i, const std::string& path) {
     NullProgress g;
     return SaveLayer(s, i, path, g);
 }
 
-std::string Shell(const std::string& cmd) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    if (!p) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p.get())) > 0) out.append(buf, n);
-    return out;
-}
+using test::Shell;
 
 bool HaveGdal() { return Shell("command -v ogrinfo").find("ogrinfo") != std::string::npos; }
 

@@ -15,16 +15,7 @@
 
 namespace zemba::test {
 
-inline bool OpenLayer(LayerStore& store, const std::string& path) {
-    SilentPrompter prompter;
-    NullProgress progress;
-    store.LayerFileName = path;
-    store.AppendLayerSlot();
-    Result r = ReadShapefile(store, prompter, progress);
-    if (r) r = LoadAttributes(store, store.CurrentLayer, progress);
-    if (!r) store.RollBackAppend();
-    return r.ok;
-}
+inline bool OpenLayer(LayerStore& store, const std::string& path) { return OpenShapefile(store, path).ok; }
 
 // Output of a shell command fed with `input`.
 inline std::string RunWithInput(const std::string& cmd, const std::string& input) {

@@ -19,16 +19,7 @@
 namespace zemba::test {
 namespace {
 
-std::string Shell(const std::string& cmd) {
-    std::string out;
-    if (std::FILE* p = ::popen((cmd + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
+using test::Shell;
 
 bool HavePoppler() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
 

@@ -12,14 +12,7 @@
 namespace zemba::test {
 namespace {
 
-std::string Shell(const std::string& cmd) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    if (!p) return out;
-    char buf[4096];
-    while (std::size_t n = fread(buf, 1, sizeof buf, p.get())) out.append(buf, n);
-    return out;
-}
+using test::Shell;
 
 bool HaveOgr() { return Shell("command -v ogrinfo").find("ogrinfo") != std::string::npos; }
 
