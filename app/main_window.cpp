@@ -3,6 +3,7 @@
 #include "app/style_actions.h"
 
 #include "convert/transformer_window.h"
+#include "soils/soil_window.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -276,6 +277,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     BuildCentre();
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
+    InstallSoilWindow(this, store_, state_.SoilDbActive, state_.ExtDbLinked, prompter_, [this](int c) { ShowHelp(c, this); });
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();
@@ -380,7 +382,8 @@ void TZeEditForm::BuildActions() {
     connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveAs(); });
     auto* importMI = MakeAction("ImportMI", "Import...", "Import");
     connect(importMI, &QAction::triggered, this, [this] {
-        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); });
+        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); },
+                        &options_.VectorDbDir);
     });
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });
