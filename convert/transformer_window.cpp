@@ -301,22 +301,9 @@ QWidget* TTransformer::BuildImportPage() {
     return page;
 }
 
-QWidget* TTransformer::BuildPlaceholderPage(const char* helpName, int context, const char* text) {
-    auto* page = new QWidget;
-    page->setObjectName(QString(helpName) + "Page");
-    auto* v = new QVBoxLayout(page);
-    v->addWidget(new QLabel(text));
-    v->addStretch();
+QWidget* TTransformer::HelpRow(const char* helpName, int context) {
     auto* help = Button(helpName, "Help");
     connect(help, &QPushButton::clicked, this, [this, context] { emit helpRequested(context); });
-    v->addWidget(help, 0, Qt::AlignRight);
-    return page;
-}
-
-QWidget* TTransformer::HelpRow(QWidget* page, const char* helpName, int context) {
-    auto* help = Button(helpName, "Help");
-    connect(help, &QPushButton::clicked, this, [this, context] { emit helpRequested(context); });
-    (void)page;
     return help;
 }
 
@@ -367,7 +354,7 @@ QWidget* TTransformer::BuildShapeViewerPage() {
     shapeViewMemo_->setReadOnly(true);
     shapeViewMemo_->setFont(QFont("Monospace"));
     g->addWidget(shapeViewMemo_, 7, 0, 1, 4);
-    g->addWidget(HelpRow(page, "TShapeViewHelpBtn", 8300), 8, 3, Qt::AlignRight);
+    g->addWidget(HelpRow("TShapeViewHelpBtn", 8300), 8, 3, Qt::AlignRight);
     return page;
 }
 
@@ -401,7 +388,7 @@ QWidget* TTransformer::BuildSoilPage() {
     soilMemo_->setObjectName("SoilSummaryMemo");
     soilMemo_->setReadOnly(true);
     v->addWidget(soilMemo_, 1);
-    v->addWidget(HelpRow(page, "TNRCSdbHelpBtn", 8200), 0, Qt::AlignRight);
+    v->addWidget(HelpRow("TNRCSdbHelpBtn", 8200), 0, Qt::AlignRight);
     return page;
 }
 
@@ -431,7 +418,7 @@ QWidget* TTransformer::BuildCombinePage() {
     }
     g->addLayout(types, 4, 0, 1, 4);
     g->setRowStretch(5, 1);
-    g->addWidget(HelpRow(page, "ShapeCombineHelp", 8400), 6, 3, Qt::AlignRight);
+    g->addWidget(HelpRow("ShapeCombineHelp", 8400), 6, 3, Qt::AlignRight);
     return page;
 }
 
@@ -450,7 +437,7 @@ QWidget* TTransformer::BuildShifterPage() {
     auto* list = new QListWidget;
     list->setObjectName("ShapeShifterList");
     v->addWidget(list, 1);
-    v->addWidget(HelpRow(page, "ShapeShifterHelpBtn", 8500), 0, Qt::AlignRight);
+    v->addWidget(HelpRow("ShapeShifterHelpBtn", 8500), 0, Qt::AlignRight);
     return page;
 }
 
@@ -463,7 +450,7 @@ QWidget* TTransformer::BuildSundryPage() {
     for (const char* n : {"SDTS", "TIGER", "DOT BTS", "DXF"}) row->addWidget(Button(n, n));
     v->addLayout(row);
     v->addStretch();
-    v->addWidget(HelpRow(page, "SundryImporterHelpBtn", 8600), 0, Qt::AlignRight);
+    v->addWidget(HelpRow("SundryImporterHelpBtn", 8600), 0, Qt::AlignRight);
     return page;
 }
 

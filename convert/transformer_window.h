@@ -68,13 +68,12 @@ private:
     class GaugeProgress;
     QWidget* BuildQuickViewPage();
     QWidget* BuildImportPage();
-    QWidget* BuildPlaceholderPage(const char* helpName, int context, const char* text);
     QWidget* BuildShapeViewerPage();
     QWidget* BuildSoilPage();
     QWidget* BuildCombinePage();
     QWidget* BuildShifterPage();
     QWidget* BuildSundryPage();
-    QWidget* HelpRow(QWidget* page, const char* helpName, int context);
+    QWidget* HelpRow(const char* helpName, int context);
     QLineEdit* Edit(const char* name, const char* text = "", bool readOnly = false);
     void ShowPicture(const DlgPicture& picture, QLabel* target = nullptr);
     void ExclusiveAttribute(QCheckBox* checked);
