@@ -307,3 +307,31 @@ TEST(SoilTables, DeactivatesTheBrowserFirst) {
     EXPECT_EQ(SoilTablePath(SoilMode::State, "/m/il_a.shp", "comp"), "/m/il_a_comp.db");
     EXPECT_EQ(SoilTablePath(SoilMode::County, "/m/il_a.shp", "comp"), "/m/Ss_comp.db");
 }
+
+// sqlite3 itself opens every table of both modes and sees the fields in
+// order with their declared types and the key.
+TEST(SoilTables, EveryTableAsSqliteSeesIt) {
+    for (SoilMode mode : {SoilMode::State, SoilMode::County}) {
+        Build b;
+        for (const auto& spec : SoilTableSpecs(mode)) b.Put(spec.Name, "h1\r\nh2\r\n");
+        if (mode == SoilMode::State) std::remove((b.data + "/helclass").c_str());
+        ASSERT_TRUE(b.Go()) << b.summary.Failure;
+        ASSERT_EQ(b.summary.Mode, mode);
+        ASSERT_EQ(b.summary.Tables.size(), SoilTableSpecs(mode).size());
+        for (const auto& spec : SoilTableSpecs(mode)) {
+            SCOPED_TRACE(spec.Name);
+            std::string expected;
+            const auto key = db::SplitFieldList(spec.Key);
+            for (const auto& f : spec.Fields) {
+                const auto at = std::find(key.begin(), key.end(), f.Name);
+                const std::string type = f.Type == db::FieldKind::String    ? "VARCHAR(" + std::to_string(f.Size) + ")"
+                                         : f.Type == db::FieldKind::Integer ? "INTEGER"
+                                                                            : "REAL";
+                expected += f.Name + "|" + type + "|" + std::to_string(at == key.end() ? 0 : at - key.begin() + 1) + "\n";
+            }
+            const std::string path = SoilTablePath(mode, b.shp, spec.Name);
+            EXPECT_EQ(Shell("sqlite3 " + path + " \"SELECT name, type, pk FROM pragma_table_info('" + spec.Name + "')\""),
+                      expected);
+        }
+    }
+}
