@@ -133,11 +133,13 @@ TEST(SoilTables, LineEndsOfEveryKindAndTheTailRule) {
     // A trailing ^Z and blank lines are skipped; a short last record with a
     // tab is kept, a short one without is dropped in county mode.
     skipped = 0;
-    ASSERT_TRUE(SplitSoilLines(Survey({"Corn\tBu", "  ", "\x1a"}), SoilMode::County, lines, msg, skipped));
+    const std::string tail = Survey({"Corn\tBu", "  ", "\x1a"});
+    ASSERT_TRUE(SplitSoilLines(tail, SoilMode::County, lines, msg, skipped));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Corn\tBu");
     EXPECT_EQ(skipped, 2);
-    ASSERT_TRUE(SplitSoilLines(Survey({"Corn\tBushels", "tail"}), SoilMode::County, lines, msg, skipped));
+    const std::string shortTail = Survey({"Corn\tBushels", "tail"});
+    ASSERT_TRUE(SplitSoilLines(shortTail, SoilMode::County, lines, msg, skipped));
     EXPECT_EQ(lines.size(), 1u);
 }
 
