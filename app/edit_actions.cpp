@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include "app/main_window.h"
+#include "soils/soil_window.h"
 #include "view/cbit_form.h"
 #include "view/label_prop_form.h"
 #include "view/map_view.h"
@@ -60,6 +61,7 @@ EditActions::EditActions(TZeEditForm& window, LayerStore& store, Options& option
     h.XYText = [this](const std::string& t) { w_.XYPanel()->setText(L1(t)); };
     h.IsBusy = [this] { return w_.Commands().Refused(); };
     h.SoilDbActive = [this] { return w_.State().SoilDbActive; };
+    h.SoilLookup = [this](const std::string& muids) { SoilsInfoLookup(&w_, muids); };
     h.Changed = [this] { Sync(); };
 
     // Leaving editing (Clear All, another layer, Reset Fresh) and the

@@ -4,6 +4,7 @@
 
 #include "convert/transformer_window.h"
 #include "app/output_actions.h"
+#include "soils/soil_window.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -282,6 +283,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
     WireAttributeWindows();
+    InstallSoilWindow(this, store_, state_.SoilDbActive, state_.ExtDbLinked, prompter_, [this](int c) { ShowHelp(c, this); });
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();
@@ -386,7 +388,8 @@ void TZeEditForm::BuildActions() {
     connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveAs(); });
     auto* importMI = MakeAction("ImportMI", "Import...", "Import");
     connect(importMI, &QAction::triggered, this, [this] {
-        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); });
+        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); },
+                        &options_.VectorDbDir);
     });
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });

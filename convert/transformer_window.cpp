@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QPainter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +23,8 @@
 #include <QVBoxLayout>
 
 #include "convert/dlg_to_dxf.h"
+#include "convert/shape_viewer.h"
+#include "convert/soil_tables.h"
 #include "core/attributes.h"
 #include "core/file_io.h"
 
@@ -81,11 +86,11 @@ TTransformer::TTransformer(Prompter& prompter, std::string& dlgDir, std::string&
     pages_->setObjectName("TransPageControl");
     pages_->addTab(BuildQuickViewPage(), "Quick DLG View");
     pages_->addTab(BuildImportPage(), "DLG Import");
-    pages_->addTab(BuildPlaceholderPage("TNRCSdbHelpBtn", 8200, "Soil survey tables (STATSGO, SSURGO)"), "USDA NRCS db");
-    pages_->addTab(BuildPlaceholderPage("TShapeViewHelpBtn", 8300, "Shape file viewer"), "Shape Viewer");
-    pages_->addTab(BuildPlaceholderPage("ShapeCombineHelp", 8400, "Shape file combiner"), "Shape File Combine");
-    pages_->addTab(BuildPlaceholderPage("ShapeShifterHelpBtn", 8500, "Shape shifter"), "Shape Shifter");
-    pages_->addTab(BuildPlaceholderPage("SundryImporterHelpBtn", 8600, "Sundry importer"), "Sundry Importer");
+    pages_->addTab(BuildSoilPage(), "USDA NRCS db");
+    pages_->addTab(BuildShapeViewerPage(), "Shape Viewer");
+    pages_->addTab(BuildCombinePage(), "Shape File Combine");
+    pages_->addTab(BuildShifterPage(), "Shape Shifter");
+    pages_->addTab(BuildSundryPage(), "Sundry Importer");
     top->addWidget(pages_, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -99,6 +104,13 @@ TTransformer::TTransformer(Prompter& prompter, std::string& dlgDir, std::string&
     buttons->addWidget(help);
     buttons->addWidget(close);
     top->addLayout(buttons);
+
+    ChooseFolder = [this](const std::string& title, const std::string& dir) {
+        // A folder chooser: a file dialog's "*.*" would hide the survey's
+        // extensionless tables.
+        QString d = QFileDialog::getExistingDirectory(this, Q(title), FileQ(dir));
+        return std::string(QFile::encodeName(d).constData());
+    };
 }
 
 TTransformer::~TTransformer() = default;
@@ -289,16 +301,253 @@ QWidget* TTransformer::BuildImportPage() {
     return page;
 }
 
-QWidget* TTransformer::BuildPlaceholderPage(const char* helpName, int context, const char* text) {
-    auto* page = new QWidget;
-    page->setObjectName(QString(helpName) + "Page");
-    auto* v = new QVBoxLayout(page);
-    v->addWidget(new QLabel(text));
-    v->addStretch();
+QWidget* TTransformer::HelpRow(const char* helpName, int context) {
     auto* help = Button(helpName, "Help");
     connect(help, &QPushButton::clicked, this, [this, context] { emit helpRequested(context); });
-    v->addWidget(help, 0, Qt::AlignRight);
+    return help;
+}
+
+namespace {
+
+// The sixteen "File type" items, four columns, item 2 selected.
+QGroupBox* ShapeTypeGroup(QObject* owner, const char* name, QButtonGroup** group) {
+    auto* box = new QGroupBox("File type");
+    box->setObjectName(name);
+    auto* g = new QGridLayout(box);
+    auto* bg = new QButtonGroup(owner);
+    for (int k = 0; k < 16; ++k) {
+        auto* b = new QRadioButton(kShapeViewerTypeItems[k]);
+        bg->addButton(b, k);
+        g->addWidget(b, k / 4, k % 4);
+    }
+    bg->button(2)->setChecked(true);
+    if (group) *group = bg;
+    return box;
+}
+
+}  // namespace
+
+QWidget* TTransformer::BuildShapeViewerPage() {
+    auto* page = new QWidget;
+    page->setObjectName("TShapeViewHelpBtnPage");
+    auto* g = new QGridLayout(page);
+    auto* view = Button("ShapeViewOpen", "View", "Shape File Selector");
+    connect(view, &QPushButton::clicked, this, &TTransformer::ShapeViewOpenClick);
+    g->addWidget(view, 0, 0);
+    g->addWidget(Edit("ShapeViewEditFileName", "Shape File"), 0, 1);
+    auto* dump = new QCheckBox("Data to Text File");
+    dump->setObjectName("DatatoTextFileBox");
+    g->addWidget(dump, 0, 2);
+    shapeViewImage_ = new QLabel;
+    shapeViewImage_->setObjectName("ShapeViewImage");
+    shapeViewImage_->setFixedSize(DlgPicture::kSize, DlgPicture::kSize);
+    shapeViewImage_->setFrameShape(QFrame::Box);
+    g->addWidget(shapeViewImage_, 1, 0, 6, 2);
+    Row(g, 1, 2, "File size words", Edit("ShapeViewEditFile", "0", true));
+    Row(g, 2, 2, "Words read", Edit("ShapeViewEditFileDone", "0", true));
+    Row(g, 3, 2, "Points", Edit("ShapeViewEditPtP", "0", true));
+    Row(g, 4, 2, "Islands", Edit("ShapeViewEditArP", "0", true));
+    Row(g, 5, 2, "Areas or Lines", Edit("ShapeViewEditLnP", "0", true));
+    g->addWidget(ShapeTypeGroup(this, "ShapeViewerRG", &shapeTypeGroup_), 6, 2, 1, 2);
+    shapeViewMemo_ = new QPlainTextEdit;
+    shapeViewMemo_->setObjectName("ShapeViewMemo");
+    shapeViewMemo_->setReadOnly(true);
+    shapeViewMemo_->setFont(QFont("Monospace"));
+    g->addWidget(shapeViewMemo_, 7, 0, 1, 4);
+    g->addWidget(HelpRow("TShapeViewHelpBtn", 8300), 8, 3, Qt::AlignRight);
     return page;
+}
+
+QWidget* TTransformer::BuildSoilPage() {
+    auto* page = new QWidget;
+    page->setObjectName("TNRCSdbHelpBtnPage");
+    auto* v = new QVBoxLayout(page);
+    auto* state = new QGroupBox("State Statsgo");
+    state->setObjectName("StateStatsgoGroup");
+    auto* g = new QGridLayout(state);
+    auto* data = Button("StateStatsgoBtn", "Data", "StatsGo File Selector");
+    connect(data, &QPushButton::clicked, this, &TTransformer::StateStatsgoBtnClick);
+    auto* shape = Button("StateStatsgoBtnShape", "Shape", "Statsgo,Surgo Shape file");
+    connect(shape, &QPushButton::clicked, this, &TTransformer::StateStatsgoBtnShapeClick);
+    auto* go = Button("StateStatsgoBtnGO", "OK");
+    connect(go, &QPushButton::clicked, this, &TTransformer::StateStatsgoBtnGOClick);
+    g->addWidget(data, 0, 0);
+    g->addWidget(Edit("StatsgoEdit", "Data directory", true), 0, 1);
+    g->addWidget(shape, 1, 0);
+    g->addWidget(Edit("StatsgoShapeEdit", "Shape Directory", true), 1, 1);
+    g->addWidget(go, 2, 1, Qt::AlignRight);
+    v->addWidget(state);
+    // Present, without operations.
+    auto* nri = new QGroupBox("NRI: Natsgo");
+    auto* n = new QHBoxLayout(nri);
+    for (const char* name : {"NRINatsgoPointsBtn", "NRINatsgoPointsBtnShape", "NRINatsgoPointsBtnGO", "NRIDataBtn",
+                             "NRIShapeBtn", "NRIGOBtn"})
+        n->addWidget(Button(name, name + 3));
+    v->addWidget(nri);
+    soilMemo_ = new QPlainTextEdit;
+    soilMemo_->setObjectName("SoilSummaryMemo");
+    soilMemo_->setReadOnly(true);
+    v->addWidget(soilMemo_, 1);
+    v->addWidget(HelpRow("TNRCSdbHelpBtn", 8200), 0, Qt::AlignRight);
+    return page;
+}
+
+QWidget* TTransformer::BuildCombinePage() {
+    auto* page = new QWidget;
+    page->setObjectName("ShapeCombineHelpPage");
+    auto* g = new QGridLayout(page);
+    for (int k = 0; k < 2; ++k) {
+        g->addWidget(Button(k ? "ShapeCombineOpen2" : "ShapeCombineOpen1", "Open", "Shape File Selector"), k, 0);
+        g->addWidget(Edit(k ? "ShapeCombineName2" : "ShapeCombineName1", "Shape File"), k, 1);
+        g->addWidget(new QLabel("Objects"), k, 2);
+        g->addWidget(Edit(k ? "ShapeCombineObjects2" : "ShapeCombineObjects1", "0", true), k, 3);
+    }
+    g->addWidget(new QLabel("Total Objects"), 2, 2);
+    g->addWidget(Edit("ShapeCombineTotal", "0", true), 2, 3);
+    auto* name = Edit("ShapeCombineExportName", "ShapeNameEdit");
+    name->setToolTip("Shape File name to export");
+    g->addWidget(name, 3, 1);
+    auto* ok = Button("ShapeCombineOK", "OK", "All set to Export?");
+    ok->setEnabled(false);
+    g->addWidget(ok, 3, 3);
+    auto* types = new QHBoxLayout;
+    for (int k = 0; k < 3; ++k) {
+        QGroupBox* box = ShapeTypeGroup(this, k == 0 ? "CombineRG1" : k == 1 ? "CombineRG2" : "CombineRG3", nullptr);
+        if (k == 1) box->setToolTip("Must be same file type");
+        types->addWidget(box);
+    }
+    g->addLayout(types, 4, 0, 1, 4);
+    g->setRowStretch(5, 1);
+    g->addWidget(HelpRow("ShapeCombineHelp", 8400), 6, 3, Qt::AlignRight);
+    return page;
+}
+
+QWidget* TTransformer::BuildShifterPage() {
+    auto* page = new QWidget;
+    page->setObjectName("ShapeShifterHelpBtnPage");
+    auto* v = new QVBoxLayout(page);
+    for (const char* t : {"Copy and Combine selected Lines into a Polygon in this layer",
+                          "Copy selected Object into this layer", "Move selected Object into this layer"})
+        v->addWidget(new QLabel(t));
+    auto* lines = new QHBoxLayout;
+    lines->addWidget(new QLabel("Lines: "));
+    lines->addWidget(Edit("ShapeShifterLines", "0", true));
+    lines->addWidget(Button("ShapeShifterBtn", "Shift"));
+    v->addLayout(lines);
+    auto* list = new QListWidget;
+    list->setObjectName("ShapeShifterList");
+    v->addWidget(list, 1);
+    v->addWidget(HelpRow("ShapeShifterHelpBtn", 8500), 0, Qt::AlignRight);
+    return page;
+}
+
+QWidget* TTransformer::BuildSundryPage() {
+    auto* page = new QWidget;
+    page->setObjectName("SundryImporterHelpBtnPage");
+    auto* v = new QVBoxLayout(page);
+    v->addWidget(new QLabel("Data Types Not Transformed: SDTS, TIGER(R), DOT BTS, DXF, CDF HDF, ..."));
+    auto* row = new QHBoxLayout;
+    for (const char* n : {"SDTS", "TIGER", "DOT BTS", "DXF"}) row->addWidget(Button(n, n));
+    v->addLayout(row);
+    v->addStretch();
+    v->addWidget(HelpRow("SundryImporterHelpBtn", 8600), 0, Qt::AlignRight);
+    return page;
+}
+
+void TTransformer::ShapeViewOpenClick() {
+    std::string chosen =
+        prompter_.ChooseOpenFile("Shape File Selector", shapeDir_, "Shape File (*.shp,*.shx)|*.shp;*.shx");
+    if (chosen.empty()) return;
+    ShapeViewFile(chosen);
+}
+
+void TTransformer::ShapeViewFile(const std::string& path) {
+    auto set = [this](const char* name, long long v) { findChild<QLineEdit*>(name)->setText(QString::number(v)); };
+    hints_->setText("Shape Display Display");
+    findChild<QLineEdit*>("ShapeViewEditFileName")->setText(FileQ(FileNamePart(path)));
+    const std::string ext = path.size() >= 4 ? UpperCase(path.substr(path.size() - 4)) : std::string();
+    if (ext != ".SHP" && ext != ".SHX") return;
+    if (ext == ".SHP") shapeDir_ = DirectoryPart(path);
+    ShapeViewOptions o;
+    if (findChild<QCheckBox*>("DatatoTextFileBox")->isChecked())
+        o.DumpPath = ShapeViewDumpName(shapeDir_, FileNamePart(path));
+    // One viewing at a time: the window pumps messages while it reads.
+    auto* view = findChild<QPushButton*>("ShapeViewOpen");
+    view->setEnabled(false);
+    ShapeViewReport rep;
+    Result r = ViewShapeFile(path, o, rep, prompter_, *progress_);
+    view->setEnabled(true);
+    if (!r && !rep.HeaderRead && rep.Memo.empty()) {
+        prompter_.ShowErrorText(r.reason);
+        return;
+    }
+    shapeViewMemo_->clear();
+    for (const auto& line : rep.Memo) shapeViewMemo_->appendPlainText(Q(line));
+    for (const auto& line : rep.Notes) shapeViewMemo_->appendPlainText(Q(line));
+    const int item = ShapeFileTypeItem(rep.ShapeType);
+    if (rep.HeaderRead && item >= 0) shapeTypeGroup_->button(item)->setChecked(true);
+    // What was counted is shown even when the file ended early.
+    set("ShapeViewEditFile", rep.FileLengthWords);
+    set("ShapeViewEditFileDone", rep.WordsDone);
+    set("ShapeViewEditPtP", rep.Points);
+    set("ShapeViewEditArP", rep.Parts);
+    set("ShapeViewEditLnP", rep.Records);
+    if (rep.HasPicture) ShowPicture(rep.Picture, shapeViewImage_);
+    if (!r) prompter_.ShowErrorText(r.reason);
+    if (!rep.Notes.empty()) hints_->setText(Q(rep.Notes.front()));
+}
+
+void TTransformer::StateStatsgoBtnClick() {
+    std::string dir = ChooseFolder ? ChooseFolder("StatsGo File Selector", *vectorDbDir_) : std::string();
+    if (dir.empty()) return;
+    StateStatsgoDataDir(dir);
+}
+
+void TTransformer::StateStatsgoDataDir(const std::string& dir) {
+    soilDataDir_ = dir;
+    *vectorDbDir_ = dir;
+    findChild<QLineEdit*>("StatsgoEdit")->setText(FileQ(dir));
+}
+
+void TTransformer::StateStatsgoBtnShapeClick() {
+    std::string chosen =
+        prompter_.ChooseOpenFile("Shape File Selector", shapeDir_, "Statsgo,Surgo Shape file(*.shp)|*.shp;*.*");
+    if (chosen.empty()) return;
+    StateStatsgoShapeFile(chosen);
+}
+
+void TTransformer::StateStatsgoShapeFile(const std::string& path) {
+    soilShapeFile_ = path;
+    shapeDir_ = DirectoryPart(path);
+    findChild<QLineEdit*>("StatsgoShapeEdit")->setText(FileQ(FileNamePart(path)));
+}
+
+void TTransformer::StateStatsgoBtnGOClick() {
+    if (findChild<QLineEdit*>("StatsgoEdit")->text() == "Data directory" ||
+        findChild<QLineEdit*>("StatsgoShapeEdit")->text() == "Shape Directory") {
+        prompter_.Message(MsgFamily::Error, 30003);
+        return;
+    }
+    SoilBuildRequest req;
+    req.DataDir = soilDataDir_;
+    req.ShapeFile = soilShapeFile_;
+    QWidget* owner = parentWidget();
+    req.BeforeBuild = [owner] {
+        // The soil window's tables are about to be replaced.
+        if (QObject* soil = owner ? owner->findChild<QObject*>("TStatSurGoForm") : nullptr)
+            QMetaObject::invokeMethod(soil, "DeactivateForBuild");
+    };
+    auto* go = findChild<QPushButton*>("StateStatsgoBtnGO");
+    go->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SoilBuildSummary sum;
+    Result r = BuildSoilTables(req, prompter_, *progress_, sum);
+    QApplication::restoreOverrideCursor();
+    go->setEnabled(true);
+    gauge_->setValue(0);
+    soilMemo_->clear();
+    for (const auto& line : sum.Lines()) soilMemo_->appendPlainText(FileQ(line));
+    if (!r) hints_->setText(FileQ(sum.Failure));
 }
 
 void TTransformer::ExclusiveAttribute(QCheckBox* checked) {
@@ -306,14 +555,14 @@ void TTransformer::ExclusiveAttribute(QCheckBox* checked) {
         if (b != checked) b->setChecked(false);
 }
 
-void TTransformer::ShowPicture(const DlgPicture& pic) {
+void TTransformer::ShowPicture(const DlgPicture& pic, QLabel* target) {
     QImage img(DlgPicture::kSize, DlgPicture::kSize, QImage::Format_RGB32);
     for (int y = 0; y < DlgPicture::kSize; ++y)
         for (int x = 0; x < DlgPicture::kSize; ++x) {
             std::uint32_t c = pic.At(x, y);
             img.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
         }
-    quickViewImage_->setPixmap(QPixmap::fromImage(img));
+    (target ? target : quickViewImage_)->setPixmap(QPixmap::fromImage(img));
 }
 
 void TTransformer::QuickDLGViewFileBtnClick() {
@@ -515,12 +764,13 @@ void TTransformer::DLGDXFExportBtnClick() {
 }
 
 TTransformer* ShowTransformer(QWidget* parent, Prompter& prompter, std::string& dlgDir, std::string& shapeDir,
-                              std::function<void(int)> help) {
+                              std::function<void(int)> help, std::string* vectorDbDir) {
     auto* w = parent ? parent->findChild<TTransformer*>("TTransformer") : nullptr;
     if (!w) {
         w = new TTransformer(prompter, dlgDir, shapeDir, parent);
         if (help) QObject::connect(w, &TTransformer::helpRequested, w, help);
     }
+    if (vectorDbDir) w->SetVectorDbDir(vectorDbDir);
     w->show();
     w->raise();
     w->activateWindow();

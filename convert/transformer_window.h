@@ -27,6 +27,11 @@ public:
     // dlgDir and shapeDir are the program options' DLG and Shape directories;
     // the window changes them as files are chosen.
     TTransformer(Prompter& prompter, std::string& dlgDir, std::string& shapeDir, QWidget* parent = nullptr);
+    // The program options' Vector Db directory, where the soil data folder
+    // chooser starts (the window keeps its own when none is given).
+    void SetVectorDbDir(std::string* dir) { vectorDbDir_ = dir ? dir : &ownVectorDbDir_; }
+    // The folder chooser of the soil data folder (a dialog unless replaced).
+    std::function<std::string(const std::string& title, const std::string& dir)> ChooseFolder;
     ~TTransformer() override;
 
     DlgState& State() { return state_; }
@@ -43,6 +48,16 @@ public:
     void DLGDXFExportBtnClick();
     DlgShapeOptions ExportOptions() const;
 
+    // "Shape Viewer": View, and the viewing of a chosen file.
+    void ShapeViewOpenClick();
+    void ShapeViewFile(const std::string& path);
+    // "USDA NRCS db": the two choices and OK.
+    void StateStatsgoBtnClick();
+    void StateStatsgoDataDir(const std::string& dir);
+    void StateStatsgoBtnShapeClick();
+    void StateStatsgoShapeFile(const std::string& path);
+    void StateStatsgoBtnGOClick();
+
 signals:
     void helpRequested(int context);
 
@@ -53,9 +68,14 @@ private:
     class GaugeProgress;
     QWidget* BuildQuickViewPage();
     QWidget* BuildImportPage();
-    QWidget* BuildPlaceholderPage(const char* helpName, int context, const char* text);
+    QWidget* BuildShapeViewerPage();
+    QWidget* BuildSoilPage();
+    QWidget* BuildCombinePage();
+    QWidget* BuildShifterPage();
+    QWidget* BuildSundryPage();
+    QWidget* HelpRow(const char* helpName, int context);
     QLineEdit* Edit(const char* name, const char* text = "", bool readOnly = false);
-    void ShowPicture(const DlgPicture& picture);
+    void ShowPicture(const DlgPicture& picture, QLabel* target = nullptr);
     void ExclusiveAttribute(QCheckBox* checked);
 
     Prompter& prompter_;
@@ -65,6 +85,13 @@ private:
     std::unique_ptr<GaugeProgress> progress_;
     std::string lastProposedShapeName_;
     std::string quickViewChosen_;  // the name last chosen in the quick view's dialog
+    std::string ownVectorDbDir_;
+    std::string* vectorDbDir_ = &ownVectorDbDir_;
+    std::string soilDataDir_, soilShapeFile_;
+    QLabel* shapeViewImage_ = nullptr;
+    QPlainTextEdit* shapeViewMemo_ = nullptr;
+    QPlainTextEdit* soilMemo_ = nullptr;
+    QButtonGroup* shapeTypeGroup_ = nullptr;
 
     QTabWidget* pages_ = nullptr;
     QLabel* hints_ = nullptr;
@@ -80,6 +107,6 @@ private:
 
 // Opens the one conversion window of `parent`, making it on first use.
 TTransformer* ShowTransformer(QWidget* parent, Prompter& prompter, std::string& dlgDir, std::string& shapeDir,
-                              std::function<void(int)> help);
+                              std::function<void(int)> help, std::string* vectorDbDir = nullptr);
 
 }  // namespace zemba

@@ -47,6 +47,20 @@ std::string TempBeside(const std::string& target, const std::string& suffix) {
 
 }  // namespace
 
+std::string CutUtf8(const std::string& text, std::size_t chars) {
+    std::size_t at = 0, n = 0;
+    while (at < text.size() && n < chars) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        if (at + len > text.size()) len = 1;
+        for (std::size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) len = 1;
+        at += len;
+        ++n;
+    }
+    return text.substr(0, at);
+}
+
 std::vector<std::string> SplitFieldList(const std::string& list) {
     std::vector<std::string> out;
     std::size_t start = 0;
@@ -294,12 +308,29 @@ Result KeyedTable::Append() {
 
 Result KeyedTable::SetField(const std::string& name, const std::string& text) {
     int k = Index(name);
-    if (!pending_ || k < 0) return Result::Fail("no field " + name);
+    if (k < 0) return Result::Fail("no field " + name);
+    return SetFieldAt(k, text);
+}
+
+Result KeyedTable::SetField(const std::string& name, std::int64_t value) {
+    int k = Index(name);
+    if (k < 0) return Result::Fail("no field " + name);
+    return SetFieldAt(k, value);
+}
+
+Result KeyedTable::SetField(const std::string& name, double value) {
+    int k = Index(name);
+    if (k < 0) return Result::Fail("no field " + name);
+    return SetFieldAt(k, value);
+}
+
+Result KeyedTable::SetFieldAt(int k, const std::string& text) {
+    if (!pending_ || k < 0 || k >= static_cast<int>(fields_.size())) return Result::Fail("no such field");
     Value& v = row_[k];
     if (fields_[k].Type == FieldKind::String) {
         v.kind = Value::Text;
         // Strings keep their declared width, as the engine's tables do.
-        v.text = text.substr(0, static_cast<std::size_t>(std::max(fields_[k].Size, 0)));
+        v.text = CutUtf8(text, static_cast<std::size_t>(std::max(fields_[k].Size, 0)));
     } else {
         // Numbers from text: what does not read as a number is 0.
         char* end = nullptr;
@@ -315,10 +346,9 @@ Result KeyedTable::SetField(const std::string& name, const std::string& text) {
     return Result::Ok();
 }
 
-Result KeyedTable::SetField(const std::string& name, std::int64_t value) {
-    int k = Index(name);
-    if (!pending_ || k < 0) return Result::Fail("no field " + name);
-    if (fields_[k].Type == FieldKind::String) return SetField(name, std::to_string(value));
+Result KeyedTable::SetFieldAt(int k, std::int64_t value) {
+    if (!pending_ || k < 0 || k >= static_cast<int>(fields_.size())) return Result::Fail("no such field");
+    if (fields_[k].Type == FieldKind::String) return SetFieldAt(k, std::to_string(value));
     Value& v = row_[k];
     v.kind = fields_[k].Type == FieldKind::Integer ? Value::Int : Value::Real;
     v.i = value;
@@ -326,10 +356,9 @@ Result KeyedTable::SetField(const std::string& name, std::int64_t value) {
     return Result::Ok();
 }
 
-Result KeyedTable::SetField(const std::string& name, double value) {
-    int k = Index(name);
-    if (!pending_ || k < 0) return Result::Fail("no field " + name);
-    if (fields_[k].Type == FieldKind::String) return SetField(name, RoundTripNumber(value));
+Result KeyedTable::SetFieldAt(int k, double value) {
+    if (!pending_ || k < 0 || k >= static_cast<int>(fields_.size())) return Result::Fail("no such field");
+    if (fields_[k].Type == FieldKind::String) return SetFieldAt(k, RoundTripNumber(value));
     Value& v = row_[k];
     v.kind = fields_[k].Type == FieldKind::Integer ? Value::Int : Value::Real;
     v.i = static_cast<std::int64_t>(value);
@@ -583,7 +612,13 @@ Result Table::Refresh() {
     }
     for (std::size_t k = 0; k < where.size(); ++k) sql += (k ? " AND " : " WHERE ") + where[k];
     sql += " ORDER BY ";
-    if (key_.empty()) {
+    if (!order_.empty()) {
+        for (std::size_t k = 0; k < order_.size(); ++k) {
+            if (Index(order_[k]) < 0) return Result::Fail("no field " + order_[k] + " to sort on");
+            sql += (k ? ", " : "") + Quote(order_[k]);
+        }
+        sql += ", rowid";
+    } else if (key_.empty()) {
         sql += "rowid";
     } else {
         for (std::size_t k = 0; k < key_.size(); ++k) sql += (k ? ", " : "") + Quote(key_[k]);

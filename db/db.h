@@ -24,6 +24,10 @@ struct FieldDef {
     int Size = 0;  // characters, for strings
 };
 
+// The first `chars` characters of UTF-8 text (bytes that are not valid
+// UTF-8 count as one character each).
+std::string CutUtf8(const std::string& text, std::size_t chars);
+
 // "MUID;SEQNUMS" -> {"MUID", "SEQNUMS"} (blanks trimmed, empty parts dropped).
 std::vector<std::string> SplitFieldList(const std::string& list);
 
@@ -101,9 +105,16 @@ public:
                   const std::string& key = {});
     // Posts the pending record, if any, and starts a new one (all fields null).
     Result Append();
+    // Strings keep their declared width in characters (UTF-8 text is cut
+    // between characters, never inside one).
     Result SetField(const std::string& name, const std::string& text);
     Result SetField(const std::string& name, std::int64_t value);
     Result SetField(const std::string& name, double value);
+    // The same by field position (FieldIndex), for loops over many rows.
+    int FieldIndex(const std::string& name) const { return Index(name); }
+    Result SetFieldAt(int k, const std::string& text);
+    Result SetFieldAt(int k, std::int64_t value);
+    Result SetFieldAt(int k, double value);
     // Writes the pending record; a duplicate key fails with the reason.
     Result Post();
     // Declares the primary key over the rows so far.
@@ -158,6 +169,10 @@ public:
     void SetFilterValue(const std::string& field, const std::string& value);
     Result SetFiltered(bool on);
 
+    // Row order: these fields ("SEQNUM" or "MUID;SEQNUM") instead of the
+    // key; empty goes back to the key. Takes effect at the next Refresh.
+    void SetOrder(const std::string& fields) { order_ = SplitFieldList(fields); }
+
     // Shows only the rows whose index fields equal the master's current
     // row's master fields, following the master as it moves.
     Result SetMaster(Table* master, const std::string& masterFields, const std::string& indexFields);
@@ -191,6 +206,7 @@ private:
     std::string table_;
     std::vector<FieldDef> fields_;
     std::vector<std::string> key_;
+    std::vector<std::string> order_;
     std::vector<std::vector<Cell>> rows_;
     int current_ = 0;
     bool eof_ = false;
