@@ -139,6 +139,13 @@ TEST(StatePlanePrj, NorthCarolinaThroughCs2cs) {
         EXPECT_NE(wkt.find("Lambert_Conformal_Conic"), std::string::npos) << wkt;
         EXPECT_EQ(wkt.rfind(c.name, 0), 0u) << wkt;
         EXPECT_NE(wkt.find(c.unitName), std::string::npos) << wkt;
+        // Written beside a layer, it names its datum when the layer opens.
+        test::TempDir dir;
+        ASSERT_TRUE(WritePrjFile(dir.file("sp.prj"), c.target, kSpDir));
+        EXPECT_EQ(test::ReadFileBytes(dir.file("sp.prj")), wkt);
+        int datum = -1;
+        ASSERT_TRUE(ReadPrjDatum(dir.file("sp.prj"), datum));
+        EXPECT_EQ(datum, c.target[kSlotDatum]);
         auto ref = test::Numbers(
             test::RunWithInput(std::string("cs2cs -f %.6f ") + c.geographic + " '" + wkt + "'", input));
         ASSERT_EQ(ref.size(), pts.size()) << wkt;
