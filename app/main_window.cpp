@@ -5,6 +5,7 @@
 #include "convert/transformer_window.h"
 #include "app/output_actions.h"
 #include "soils/soil_window.h"
+#include "app/mapping_actions.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -328,6 +329,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
 void TZeEditForm::WireMapping() {
     mapping_ = std::make_unique<MappingWindows>(store_, prompter_, progress_, this);
     mapping_->Commands().Refresh = [this] { ReExtentFresh(); };
+    WireMappingWindows(*this, *mapping_, options_, prompter_);
     LoadMapHooks load;
     load.OpenLayer = [this] {
         const bool ok = commands_->NewLayer();
@@ -388,8 +390,7 @@ void TZeEditForm::BuildActions() {
     connect(saveAs, &QAction::triggered, this, [this] { commands_->SaveAs(); });
     auto* importMI = MakeAction("ImportMI", "Import...", "Import");
     connect(importMI, &QAction::triggered, this, [this] {
-        ShowTransformer(this, prompter_, options_.DlgDir, options_.ShapeDir, [this](int c) { ShowHelp(c, this); },
-                        &options_.VectorDbDir);
+        ShowConversionWindow(*this, options_, prompter_);
     });
     auto* exportMI = MakeAction("ExportMI", "Export...", "Export");
     connect(exportMI, &QAction::triggered, this, [this] { commands_->Export(); });

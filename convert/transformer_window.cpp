@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -763,12 +764,24 @@ void TTransformer::DLGDXFExportBtnClick() {
     hints_->setText(Q(rep.Hint));
 }
 
+void TTransformer::closeEvent(QCloseEvent* e) {
+    emit closed();
+    QWidget::closeEvent(e);
+}
+
 TTransformer* ShowTransformer(QWidget* parent, Prompter& prompter, std::string& dlgDir, std::string& shapeDir,
-                              std::function<void(int)> help, std::string* vectorDbDir) {
+                              std::function<void(int)> help, WindowPlace place, std::string* vectorDbDir) {
     auto* w = parent ? parent->findChild<TTransformer*>("TTransformer") : nullptr;
     if (!w) {
         w = new TTransformer(prompter, dlgDir, shapeDir, parent);
         if (help) QObject::connect(w, &TTransformer::helpRequested, w, help);
+        if (place.Left && place.Top) {
+            w->move(*place.Left, *place.Top);
+            QObject::connect(w, &TTransformer::closed, w, [w, place] {
+                *place.Left = w->x();
+                *place.Top = w->y();
+            });
+        }
     }
     if (vectorDbDir) w->SetVectorDbDir(vectorDbDir);
     w->show();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,9 +61,12 @@ public:
 
 signals:
     void helpRequested(int context);
+    // FormClose: the caller keeps the position.
+    void closed();
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     class GaugeProgress;
@@ -105,8 +109,17 @@ private:
               *special_ = nullptr, *numberItems_ = nullptr, *mapAttributes_ = nullptr;
 };
 
-// Opens the one conversion window of `parent`, making it on first use.
+// Where the conversion window opens: the options' left and top for it,
+// rewritten when the window closes.
+struct WindowPlace {
+    std::int32_t* Left = nullptr;
+    std::int32_t* Top = nullptr;
+};
+
+// Opens the one conversion window of `parent`, making it on first use at
+// `place`.
 TTransformer* ShowTransformer(QWidget* parent, Prompter& prompter, std::string& dlgDir, std::string& shapeDir,
-                              std::function<void(int)> help, std::string* vectorDbDir = nullptr);
+                              std::function<void(int)> help, WindowPlace place = {},
+                              std::string* vectorDbDir = nullptr);
 
 }  // namespace zemba

@@ -1,6 +1,7 @@
 #include "mapping/map_form.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -324,6 +325,7 @@ void TMapForm::Build() {
     right->addWidget(AddButton("AcceptLayerBtn", "Accept", "Save (it is OK) Layer Information"));
     right->addWidget(AddButton("ConvertLayerBtn", "Convert", "Convert Layer to Geo DDegree"));
 
+    connect(Button("HelpBtn"), &QPushButton::clicked, this, [this] { emit helpRequested(kMapFormHelp); });
     connect(Button("SaveMapBtn"), &QPushButton::clicked, this, [this] {
         project_.SaveMode = saveChoice_->currentIndex();
         commands_.SaveMapBtnClick();
@@ -433,6 +435,11 @@ void TMapForm::showEvent(QShowEvent* e) {
         commands_.SaveMapBtnClick();
         RefreshLists();
     }
+}
+
+void TMapForm::closeEvent(QCloseEvent* e) {
+    emit closed();
+    QWidget::closeEvent(e);
 }
 
 }  // namespace zemba

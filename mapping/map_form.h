@@ -20,6 +20,10 @@ class QTabWidget;
 
 namespace zemba {
 
+// Help contexts of the map window and the projection messages window.
+constexpr int kMapFormHelp = 15000;
+constexpr int kProjMessagesHelp = 123;
+
 class TMapForm : public QWidget {
     Q_OBJECT
 public:
@@ -37,8 +41,15 @@ public:
     QPushButton* Button(const QString& name) const;
     QListWidget* LayerList() const { return layerList_; }
 
+signals:
+    // The help button: the window's help context.
+    void helpRequested(int context);
+    // FormClose: the caller keeps the position.
+    void closed();
+
 protected:
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

@@ -10,6 +10,18 @@ MappingWindows::MappingWindows(LayerStore& store, Prompter& prompter, Progress& 
     mapForm_ = new TMapForm(commands_, store, project_, parent);
     messages_ = new TProjMessagesForm(store, prompter, parent);
     commands_.Report = [this](const std::string& line) { messages_->Append(line); };
+    QObject::connect(mapForm_, &TMapForm::helpRequested, mapForm_, [this](int c) {
+        if (Help) Help(c, mapForm_);
+    });
+    QObject::connect(mapForm_, &TMapForm::closed, mapForm_, [this] {
+        if (Closed) Closed(mapForm_);
+    });
+    QObject::connect(messages_, &TProjMessagesForm::helpRequested, messages_, [this](int c) {
+        if (Help) Help(c, messages_);
+    });
+    QObject::connect(messages_, &TProjMessagesForm::closed, messages_, [this] {
+        if (Closed) Closed(messages_);
+    });
 }
 
 MappingWindows::~MappingWindows() = default;

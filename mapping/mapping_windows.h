@@ -33,6 +33,11 @@ public:
     bool LoadProject(const std::string& file, const LoadMapHooks& hooks) { return commands_.LoadProject(file, hooks); }
     bool SaveProjectAs(const std::string& file) { return commands_.SaveProjectAs(file); }
 
+    // Set by the main window: the help buttons' contexts, and a window
+    // closing (the map window's position goes into the options).
+    std::function<void(int context, QWidget* from)> Help;
+    std::function<void(QWidget* closed)> Closed;
+
 private:
     LayerStore& store_;
     Prompter& prompter_;

@@ -1,7 +1,9 @@
 #include "mapping/prj_files.h"
 
 #include <proj.h>
+#include <proj_experimental.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include "core/file_io.h"
 #include "mapping/datum.h"
 #include "mapping/project_files.h"
+#include "mapping/state_plane.h"
 
 namespace zemba {
 
@@ -59,9 +62,40 @@ struct Obj {
     }
 };
 
+// Takes a changed copy of an object in its place when there is one.
+void Replace(Obj& o, PJ* changed) {
+    if (!changed) return;
+    if (o.p) proj_destroy(o.p);
+    o.p = changed;
+}
+
+// "NAD_1927_StatePlane_North_Carolina_FIPS_3200", as ESRI names the zones.
+std::string StatePlaneCrsName(const StatePlaneZone& z, long unit) {
+    std::string name = z.Nad83 ? "NAD_1983_StatePlane_" : "NAD_1927_StatePlane_";
+    bool wordStart = true;
+    for (char c : z.Name) {
+        const bool alnum = std::isalnum(static_cast<unsigned char>(c)) != 0;
+        if (!alnum) {
+            if (!wordStart) name += '_';
+            wordStart = true;
+            continue;
+        }
+        name += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                          : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        wordStart = false;
+    }
+    if (name.back() != '_') name += '_';
+    name += "FIPS_" + std::to_string(z.Zone);
+    if (z.Nad83 && unit == 1) name += "_Feet";
+    if (unit == 5) name += "_Feet_Intl";
+    if (!z.Nad83 && unit == 2) name += "_Meters";
+    return name;
+}
+
 }  // namespace
 
-std::string ProjDefinition(const ProjectionBlock& b) {
+std::string ProjDefinition(const ProjectionBlock& b, const std::string& statePlaneDir, std::string* why) {
+    if (why) why->clear();
     long unit = 0;
     if (!ResolveUnit(b, unit)) return {};
     const int code = static_cast<int>(b[kSlotCode]);
@@ -91,6 +125,36 @@ std::string ProjDefinition(const ProjectionBlock& b) {
             return "+proj=utm +zone=" + Num(std::fabs(zone)) + (zone < 0 ? " +south " : " ") + datum +
                    UnitPart(unit) + " +no_defs +type=crs";
         }
+        case 2: {
+            // The zone's parameters come from the package's own files, so the
+            // .prj names exactly what the package projects into.
+            if (UnitPart(unit).empty()) return {};
+            StatePlaneZone z;
+            const int sph = static_cast<int>(b[kSlotSpheroid]);
+            Result r = ReadStatePlaneZone(static_cast<long>(b[kSlotSpZone]), sph,
+                                          statePlaneDir.empty() ? ProgramDirectory() : statePlaneDir, z);
+            if (!r) {
+                if (why) *why = r.reason;
+                return {};
+            }
+            // A named datum only where the zone's ellipsoid is the datum's own
+            // (the Michigan NAD27 zones use an enlarged Clarke 1866).
+            const bool clarke66 = std::fabs(z.A - 6378206.4) < 1e-3 && std::fabs(z.Es - 0.006768657997291094) < 1e-12;
+            const bool grs80 = std::fabs(z.A - 6378137.0) < 1e-3 && std::fabs(z.Es - 0.0066943800229) < 1e-11;
+            std::string ellps;
+            if (datumIndex == 13 && clarke66)
+                ellps = "+datum=NAD27";
+            else if (datumIndex == 14 && grs80)
+                ellps = "+datum=NAD83";
+            else {
+                ellps = "+a=" + Num(z.A) + " +es=" + Num(z.Es);
+                if (datumIndex >= 0 && datumIndex < kDatumRows) {
+                    const DatumParameters& d = DatumTable()[datumIndex];
+                    ellps += " +towgs84=" + Num(d.DeltaX) + "," + Num(d.DeltaY) + "," + Num(d.DeltaZ);
+                }
+            }
+            return StatePlaneProjection(z) + " " + ellps + UnitPart(unit) + " +no_defs +type=crs";
+        }
         case 3:
         case 4:
         case 9: {
@@ -113,12 +177,36 @@ std::string ProjDefinition(const ProjectionBlock& b) {
     }
 }
 
-Result PrjText(const ProjectionBlock& b, std::string& wkt) {
-    const std::string def = ProjDefinition(b);
-    if (def.empty()) return Result::Fail("no .prj can be written for this coordinate system");
+Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& statePlaneDir) {
+    std::string why;
+    const std::string def = ProjDefinition(b, statePlaneDir, &why);
+    if (def.empty())
+        return Result::Fail("no .prj can be written for this coordinate system" + (why.empty() ? "" : ": " + why));
     Ctx ctx;
+    proj_log_level(ctx.c, PJ_LOG_NONE);
     Obj crs{proj_create(ctx.c, def.c_str())};
     if (!crs.p) return Result::Fail("PROJ cannot describe " + def);
+    // A datum PROJ knows by name gets its registered geographic system, so
+    // the WKT names it as other programs expect.
+    if (proj_get_type(crs.p) == PJ_TYPE_PROJECTED_CRS) {
+        const char* geoCode = def.find("+datum=NAD27") != std::string::npos   ? "EPSG:4267"
+                              : def.find("+datum=NAD83") != std::string::npos ? "EPSG:4269"
+                              : def.find("+datum=WGS84") != std::string::npos ? "EPSG:4326"
+                                                                               : nullptr;
+        Obj geo{geoCode ? proj_create(ctx.c, geoCode) : nullptr};
+        if (geo.p) Replace(crs, proj_crs_alter_geodetic_crs(ctx.c, crs.p, geo.p));
+    }
+    if (b[kSlotCode] == 2) {
+        // Name the zone as the package does; the WKT would say "unknown".
+        StatePlaneZone z;
+        const int sph = static_cast<int>(b[kSlotSpheroid]);
+        long unit = 0;
+        if (ResolveUnit(b, unit) && ReadStatePlaneZone(static_cast<long>(b[kSlotSpZone]), sph,
+                                                       statePlaneDir.empty() ? ProgramDirectory() : statePlaneDir, z)) {
+            const std::string name = StatePlaneCrsName(z, unit);
+            Replace(crs, proj_alter_name(ctx.c, crs.p, name.c_str()));
+        }
+    }
     const char* opts[] = {"MULTILINE=NO", nullptr};
     const char* text = proj_as_wkt(ctx.c, crs.p, PJ_WKT1_ESRI, opts);
     if (!text) return Result::Fail("PROJ cannot write " + def + " as ESRI WKT");
@@ -126,9 +214,9 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt) {
     return Result::Ok();
 }
 
-Result WritePrjFile(const std::string& path, const ProjectionBlock& b) {
+Result WritePrjFile(const std::string& path, const ProjectionBlock& b, const std::string& statePlaneDir) {
     std::string wkt;
-    Result r = PrjText(b, wkt);
+    Result r = PrjText(b, wkt, statePlaneDir);
     if (!r) return r;
     AtomicFile f(path);
     r = f.Open();

@@ -1,5 +1,6 @@
 #include "mapping/proj_messages_form.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "mapping/map_commands.h"
+#include "mapping/map_form.h"
 
 namespace zemba {
 
@@ -33,10 +35,12 @@ TProjMessagesForm::TProjMessagesForm(const LayerStore& store, Prompter& prompter
     auto* save = new QPushButton("Save Log: Projectname.log", this);
     save->setObjectName("SaveLogBtn");
     auto* help = new QPushButton("Help", this);
+    help->setObjectName("HelpBtn");
     buttons->addWidget(print);
     buttons->addWidget(save);
     buttons->addWidget(help);
     layout->addLayout(buttons);
+    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(kProjMessagesHelp); });
     connect(print, &QPushButton::clicked, this, [this] { PrintLog(); });
     connect(save, &QPushButton::clicked, this, [this] {
         Result r = SaveLog();
@@ -49,6 +53,18 @@ void TProjMessagesForm::Append(const std::string& line) {
     lines_.push_back(line);
     memo_->append(QString::fromLatin1(line.c_str()));
     if (!isVisible()) show();
+}
+
+void TProjMessagesForm::closeEvent(QCloseEvent* e) {
+    placed_ = true;
+    place_ = pos();
+    emit closed();
+    QWidget::closeEvent(e);
+}
+
+void TProjMessagesForm::showEvent(QShowEvent* e) {
+    if (placed_) move(place_);
+    QWidget::showEvent(e);
 }
 
 Result TProjMessagesForm::SaveLog() { return SaveProjectionLog(lines_, ProjectionLogPath(store_)); }

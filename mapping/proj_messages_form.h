@@ -2,6 +2,7 @@
 // and the conversions' lines, with print and save of the log.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -25,10 +26,21 @@ public:
     Result SaveLog();
     void PrintLog();
 
+signals:
+    void helpRequested(int context);
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
 private:
     const LayerStore& store_;
     Prompter& prompter_;
     std::vector<std::string> lines_;
+    // Where the window was closed last; kept while the program runs.
+    bool placed_ = false;
+    QPoint place_;
     QTextEdit* memo_ = nullptr;
     QProgressBar* progress_ = nullptr;
 };

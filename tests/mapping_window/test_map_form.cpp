@@ -109,5 +109,24 @@ TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     EXPECT_EQ(test::ReadFileBytes(f.dir.file("m.log")), "utm-forint\r\nIllegal zone number\r\n");
 }
 
+TEST(MappingWindows, HelpButtonsAskForTheirContextsAndClosingIsHeard) {
+    Fixture f;
+    std::vector<std::pair<int, QWidget*>> help;
+    std::vector<QWidget*> closed;
+    f.windows->Help = [&](int c, QWidget* from) { help.push_back({c, from}); };
+    f.windows->Closed = [&](QWidget* w) { closed.push_back(w); };
+    TMapForm& map = f.windows->MapForm();
+    TProjMessagesForm& messages = f.windows->Messages();
+    map.Button("HelpBtn")->click();
+    messages.findChild<QPushButton*>("HelpBtn")->click();
+    ASSERT_EQ(help.size(), 2u);
+    EXPECT_EQ(help[0], std::make_pair(15000, static_cast<QWidget*>(&map)));
+    EXPECT_EQ(help[1], std::make_pair(123, static_cast<QWidget*>(&messages)));
+    messages.show();
+    messages.close();
+    map.close();
+    EXPECT_EQ(closed, (std::vector<QWidget*>{&messages, &map}));
+}
+
 }  // namespace
 }  // namespace zemba
