@@ -42,6 +42,7 @@
 
 #include "app/edit_actions.h"
 #include "app/help.h"
+#include "app/window_place.h"
 #include "app/messages.h"
 #include "app/qt_prompter.h"
 #include "app/options_window.h"
@@ -284,7 +285,9 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
     WireAttributeWindows();
-    InstallSoilWindow(this, store_, state_.SoilDbActive, state_.ExtDbLinked, prompter_, [this](int c) { ShowHelp(c, this); });
+    KeepWindowPlace(InstallSoilWindow(this, store_, state_.SoilDbActive, state_.ExtDbLinked, prompter_,
+                                      [this](int c) { ShowHelp(c, this); }),
+                    &options_.WindowLeft[WinSoilsDb], &options_.WindowTop[WinSoilsDb]);
 
     // 5. Toolbars from their saved visibility.
     RestoreToolbars();

@@ -5,6 +5,7 @@
 
 #include "app/edit_actions.h"
 #include "app/help.h"
+#include "app/window_place.h"
 #include "app/main_window.h"
 #include "attributes/attribute_windows.h"
 #include "view/map_view.h"
@@ -21,6 +22,9 @@ void TZeEditForm::WireAttributeWindows() {
     };
     h.ShowHelp = [this](int context) { ShowHelp(context, this); };
     attributes_->Database().SetVectorDbDir(&options_.VectorDbDir);
+    // Both windows open where the user last left them.
+    KeepWindowPlace(&attributes_->Identify(), &options_.WindowLeft[WinIdentify], &options_.WindowTop[WinIdentify]);
+    KeepWindowPlace(&attributes_->Database(), &options_.DatabasePos.Left, &options_.DatabasePos.Top);
 
     // The pointer tools open the windows: an info click lists its candidates,
     // Db Info browses the table, a feature made in a layer with fields asks

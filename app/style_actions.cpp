@@ -4,6 +4,7 @@
 #include <QComboBox>
 
 #include "app/help.h"
+#include "app/window_place.h"
 #include "app/main_window.h"
 #include "attributes/attribute_windows.h"
 #include "attributes/classify_window.h"
@@ -55,6 +56,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     };
     ph.Help = help(12000);
     auto* props = new TPropForm(store, w.View(), prompter, ph, &w);
+    KeepWindowPlace(props, &options.WindowLeft[WinLayerProps], &options.WindowTop[WinLayerProps]);
 
     RenderFrmHooks rh;
     rh.Redraw = redraw;
@@ -62,6 +64,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     rh.Help = help(9000);
     rh.StartColorChanged = [&options](COLORREF c) { options.ClassStartColor = c; };
     auto* classify = new TRenderFrm(store, rh, &w);
+    KeepWindowPlace(classify, &options.WindowLeft[WinClassify], &options.WindowTop[WinClassify]);
 
     SearchFormHooks sh;
     sh.Redraw = redraw;
@@ -78,6 +81,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     // "ID": the identify window steps through what was found.
     sh.ShowIdentify = [&w] { w.Attributes().ShowIdentify(); };
     auto* find = new TSearchForm(store, sh, &w);
+    KeepWindowPlace(find, &options.WindowLeft[WinFind], &options.WindowTop[WinFind]);
 
     auto wire = [&w](std::initializer_list<const char*> names, std::function<void()> fn) {
         for (const char* n : names) {

@@ -25,6 +25,7 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/qt_progress.h"
+#include "attributes/attribute_windows.h"
 #include "attributes/classify_window.h"
 #include "view/prop_form.h"
 #include "tests/app/window_fixture.h"
@@ -537,4 +538,19 @@ TEST(MainWindow, AnArmedToolOwnsTheCtrlClick) {
     Mouse(image, QEvent::MouseButtonPress, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
     Mouse(image, QEvent::MouseButtonRelease, {200, 200}, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(w.form->View().ViewScale, scale / 2);
+}
+
+TEST(MainWindow, TheToolWindowsKeepTheirPlaceInTheOptions) {
+    Window w;
+    for (QWidget* tool : {w.form->findChild<QWidget*>("TSearchForm"),
+                          static_cast<QWidget*>(&w.form->Attributes().Identify())}) {
+        ASSERT_NE(tool, nullptr);
+        tool->move(210, 220);
+        tool->show();
+        tool->close();
+    }
+    EXPECT_EQ(w.options.WindowLeft[WinFind], 210);
+    EXPECT_EQ(w.options.WindowTop[WinFind], 220);
+    EXPECT_EQ(w.options.WindowLeft[WinIdentify], 210);
+    EXPECT_EQ(w.options.WindowTop[WinIdentify], 220);
 }
