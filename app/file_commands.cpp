@@ -204,7 +204,17 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     if (ext == ".ZMP") {
         options_.ProjectPath = DirectoryPart(path);
         store_.ProjectPath = options_.ProjectPath;
-        if (hooks_.LoadProject) return hooks_.LoadProject(path);
+        if (hooks_.LoadProject) {
+            const bool ok = hooks_.LoadProject(path);
+            if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
+            // The project's styles stay; the boxes and caption show its layer.
+            if (store_.LayerCount > 0) {
+                SelectLayerKeepingStyle(store_.CurrentLayer >= 1 ? store_.CurrentLayer : 1);
+                UpdateToolStatus(1);
+            }
+            Notify();
+            return ok;
+        }
         prompter_.ShowErrorText("Map projects cannot be opened in this version of ZEMBA:\r\n" +
                                 path);
         return false;
@@ -475,6 +485,18 @@ void FileCommands::LayerComboBoxChange(int boxIndex) {
         store_.SetDefaultStyle(store_.CurrentLayer);
     if (hooks_.EndEditing) hooks_.EndEditing();
     SetCaption(L.ShpName);
+}
+
+void FileCommands::SelectLayerKeepingStyle(int layer) {
+    if (layer < 1 || layer > store_.LayerCount) return;
+    store_.CurrentLayer = layer;
+    LayerComboUpdate(layer);
+    state_.LayerIndex = layer - 1;
+    const std::string type = ShapeFileTypeRG(store_.ShapeLayers[layer].ShapeType);
+    if (!type.empty()) state_.ShapeTypeText = type;
+    FieldsComboUpdate();
+    if (hooks_.EndEditing) hooks_.EndEditing();
+    SetCaption(store_.ShapeLayers[layer].ShpName);
 }
 
 void FileCommands::FieldsComboUpdate() {

@@ -154,6 +154,10 @@ public:
     void LayerComboUpdate(int index);
     void LayerComboBoxChange(int boxIndex);
     void FieldsComboUpdate();
+    // Makes `layer` current and shows it in the layer, type and field boxes
+    // and the caption, keeping the styles it has (a window's OK, a project
+    // just opened); the box's own change puts the default style back.
+    void SelectLayerKeepingStyle(int layer);
     void FieldComboBoxChange(int boxIndex);
 
     // Where the options are written (set by the program at start-up).

@@ -16,16 +16,8 @@
 namespace zemba {
 
 void SelectLayerKeepingStyle(FileCommands& commands, LayerStore& store, int layer) {
-    if (!ValidLayer(store, layer)) return;
-    MainState& st = commands.state();
-    store.CurrentLayer = layer;
-    commands.LayerComboUpdate(layer);
-    st.LayerIndex = layer - 1;
-    const std::string type = ShapeFileTypeRG(store.ShapeLayers[layer].ShapeType);
-    if (!type.empty()) st.ShapeTypeText = type;
-    commands.FieldsComboUpdate();
-    if (commands.hooks().EndEditing) commands.hooks().EndEditing();
-    commands.SetCaption(store.ShapeLayers[layer].ShpName);
+    (void)store;
+    commands.SelectLayerKeepingStyle(layer);
 }
 
 void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Prompter& prompter) {

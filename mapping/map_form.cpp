@@ -138,6 +138,10 @@ void TMapForm::Build() {
     auto* left = new QVBoxLayout;
     top->addLayout(left);
     pages_ = new QTabWidget(this);
+    // Wide enough for the captions and their edits side by side, and for
+    // the page tabs, without a scroll bar.
+    pages_->setMinimumWidth(560);
+    pages_->setUsesScrollButtons(false);
     top->addWidget(pages_, 1);
     auto* right = new QVBoxLayout;
     top->addLayout(right);

@@ -469,3 +469,26 @@ TEST(FileCommands, StatusPanelLayout) {
     EXPECT_TRUE(TagEnabled(1, 1));
     EXPECT_FALSE(TagEnabled(2, 1));
 }
+
+TEST(FileCommands, AProjectOpenedShowsItsLayerInTheBoxesWithItsOwnStyles) {
+    Fixture f;
+    const std::string nc = f.Sample("nc", "nc");
+    bool forgot = false;
+    f.commands.hooks().LayerTableChanged = [&] { forgot = true; };
+    f.commands.hooks().LoadProject = [&](const std::string&) {
+        f.store.LayerFileName = nc;
+        if (!f.commands.NewLayer()) return false;
+        f.store.SymLayers[1].FillColor = 0x123456;  // the project's own style
+        return true;
+    };
+    const std::string project = f.dir.file("map.zmp");
+    zemba::test::WriteFileBytes(project, "");
+    EXPECT_TRUE(f.commands.LoadFromFile(project));
+    EXPECT_TRUE(forgot);
+    EXPECT_EQ(f.state.ShapeTypeText, "Areas");
+    EXPECT_FALSE(f.state.FieldItems.empty());
+    EXPECT_EQ(f.state.LayerIndex, 0);
+    EXPECT_EQ(f.state.Caption, "ZEMBA Editor: nc.shp");
+    EXPECT_EQ(f.state.ToolLevel, 1);
+    EXPECT_EQ(f.store.SymLayers[1].FillColor, 0x123456u);
+}
