@@ -326,8 +326,9 @@ void FileCommands::Save() {
     if (Refused()) return;
     const std::int32_t i = store_.CurrentLayer;
     if (i < 1 || i > store_.LayerCount) return;
-    const ShpLayer& L = store_.ShapeLayers[i];
-    SaveLayerTo(i, L.ShpPath + L.ShpName);
+    ShpLayer& L = store_.ShapeLayers[i];
+    // Saved to its own files, the layer holds nothing the close must ask about.
+    if (SaveLayerTo(i, L.ShpPath + L.ShpName)) L.Modified = 0;
 }
 
 void FileCommands::SaveAs() {
@@ -440,6 +441,7 @@ bool FileCommands::CloseSaveQuestions() {
         if (!save) continue;
         RecomputeLayerExtents(store_, i);
         bool ok = SaveLayerTo(i, L.ShpPath + L.ShpName);
+        if (ok) L.Modified = 0;
         if (!ok &&
             prompter_.AskYesNoText("Shape Layer" + std::to_string(i) +
                                    " was not saved. Close anyway and lose its changes?") !=

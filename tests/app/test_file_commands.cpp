@@ -292,10 +292,14 @@ TEST(FileCommands, SaveWritesOnlyTheCurrentLayer) {
     fs::remove(f.dir.file("first.shx"));
     fs::remove(f.dir.file("second.shx"));
     f.commands.LayerComboBoxChange(0);
+    f.store.ShapeLayers[1].Modified = 1;  // an edit
     f.commands.Save();
     EXPECT_TRUE(fs::exists(f.dir.file("first.shx")));
     EXPECT_FALSE(fs::exists(f.dir.file("second.shx")));
+    // Saved: the close has nothing to ask about it.
     EXPECT_EQ(f.store.ShapeLayers[1].Modified, 0);
+    EXPECT_TRUE(f.commands.CloseSaveQuestions());
+    EXPECT_EQ(f.prompter.Count(MsgFamily::YesCancelAll, 3), 0);
 
     // Save As writes the current layer under the new name.
     f.prompter.files.push_back(f.dir.file("copy.shp"));
