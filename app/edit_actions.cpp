@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
+#include <iterator>
 
 #include "app/main_window.h"
 #include "soils/soil_window.h"
@@ -72,6 +74,10 @@ EditActions::EditActions(TZeEditForm& window, LayerStore& store, Options& option
         if (endEditing) endEditing();
         controller_.DisableEditing(0);
     };
+    // The close asks about the map when shapes were edited since the last
+    // undo; Clear All forgets that.
+    fh.ShapesEdited = [this] { return controller_.Flags().EditsMade; };
+    fh.ForgetEdits = [this] { controller_.Flags().EditsMade = false; };
     auto changed = fh.Changed;
     fh.Changed = [this, changed] {
         if (changed) changed();
@@ -138,15 +144,15 @@ EditActions::EditActions(TZeEditForm& window, LayerStore& store, Options& option
         controller_.MouseUp(p.x(), p.y(), ShiftOf(b, m) | dbl);
     });
 
-    // The pop-up menu is built as it opens, with its enabling rules.
+    // The pop-up menu is built once and lives as long as the window: a
+    // command started from it may redraw (and so pump events), and the menu
+    // it came from must still be there when the command returns.
     // Over the bitmap and over the rest of the view area alike.
     for (QWidget* area : {static_cast<QWidget*>(view->ImageWidget()), static_cast<QWidget*>(view)}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& pos) {
             if (w_.Commands().Refused()) return;
-            QMenu* menu = BuildPopup();
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(area->mapToGlobal(pos));
+            Popup()->popup(area->mapToGlobal(pos));
         });
     }
     Sync();
@@ -212,58 +218,85 @@ void EditActions::CreateLayerClick(int type) {
     }
 }
 
-QMenu* EditActions::BuildPopup() {
-    const PopupEnables e = controller_.Popup();
-    auto* menu = new QMenu(&w_);
+void EditActions::Queued(std::function<void()> fn) {
+    // Runs once the menu has closed and its own handlers have returned.
+    QTimer::singleShot(0, this, [this, fn = std::move(fn)] {
+        if (!w_.Commands().Refused()) fn();
+        Sync();
+    });
+}
+
+QMenu* EditActions::Popup() {
+    if (!popup_) BuildPopup();
+    UpdatePopup();
+    return popup_;
+}
+
+void EditActions::BuildPopup() {
+    popup_ = new QMenu(&w_);
+    QMenu* menu = popup_;
     menu->setObjectName("ViewPopupMenu");
-    QMenu* info = menu->addMenu("Info current Object");
-    for (const char* n : {"ObjectInfoMI", "DbInfoMI", "SoilsInfoMI"}) info->addAction(A(n));
-    info->setEnabled(e.InfoObject);
-    QMenu* edit = menu->addMenu("Edit current Object");
+    popupInfo_ = menu->addMenu("Info current Object");
+    for (const char* n : {"ObjectInfoMI", "DbInfoMI", "SoilsInfoMI"}) popupInfo_->addAction(A(n));
+    popupEdit_ = menu->addMenu("Edit current Object");
     for (const char* n : {"EditShapeMI", "EditPointMI", "MoveMI", "DeleteMI", "CopyMoveMI", "UndoMI"})
-        edit->addAction(A(n));
-    edit->addAction(redo_);
-    QMenu* snap = edit->addMenu("Snap");
+        popupEdit_->addAction(A(n));
+    popupEdit_->addAction(redo_);
+    QMenu* snap = popupEdit_->addMenu("Snap");
     for (const char* n : {"SnapOffMI", "SnapNearPointMI", "SnapEndofNearMI", "SnapGridMI"}) snap->addAction(A(n));
-    edit->setEnabled(e.EditObject);
-    QMenu* plat = menu->addMenu("Create PLAT");
-    plat->setObjectName("CreatePLATPMI");
+    popupPlat_ = menu->addMenu("Create PLAT");
+    popupPlat_->setObjectName("CreatePLATPMI");
     struct Item {
+        const char* name;
         const char* text;
-        bool enabled;
         std::function<void()> fn;
     };
-    const Item layers[] = {{"Create Point Layer", e.PointLayer, [this] { CreateLayerClick(1); }},
-                           {"Create Line Layer", e.LineLayer, [this] { CreateLayerClick(3); }},
-                           {"Create Area Polygon Layer", e.PolygonLayer, [this] { CreateLayerClick(5); }},
-                           {"Create Text Layer", e.TextLayer, [this] { CreateLayerClick(2); }}};
-    const Item features[] = {{"Create Point", e.CreatePoint, [this] { controller_.ArmCreate(kMakePoint); }},
-                             {"Create Line", e.CreateLine, [this] { controller_.ArmCreate(kMakeLine); }},
-                             {"Create Area Polygon", e.CreatePolygon, [this] { controller_.ArmCreate(kMakePolygon); }},
-                             {"Create Text label (pt)", e.CreateLabel,
-                              [this] { controller_.ArmCreate(kMakeTextPoint); }}};
-    auto add = [this, plat](const Item& it) {
-        QAction* a = plat->addAction(it.text);
-        a->setEnabled(it.enabled);
-        connect(a, &QAction::triggered, this, [this, fn = it.fn] {
-            if (!w_.Commands().Refused()) fn();
-        });
-    };
-    for (const Item& it : layers) add(it);
-    plat->addSeparator();
-    for (const Item& it : features) add(it);
-    plat->setEnabled(e.CreatePlat);
-    QMenu* setObject = BuildSetObjectMenu(
-        menu, store_, [this] { return controller_.Flags().ShapeSelected; }, [this] { w_.Redraw(); });
-    setObject->setEnabled(store_.LayerCount > 0);
-    menu->addMenu(setObject);
-    menu->addSeparator();
-    // The view's own items; without layers only "Refresh" is offered.
-    for (QAction* a : w_.MapViewWidget()->ImageWidget()->actions()) {
-        if (!a->isSeparator() && a->objectName() != "RefreshMI") a->setEnabled(store_.LayerCount > 0);
-        menu->addAction(a);
+    const Item items[] = {
+        {"CreatePointLayerPMI", "Create Point Layer", [this] { CreateLayerClick(1); }},
+        {"CreateLineLayerPMI", "Create Line Layer", [this] { CreateLayerClick(3); }},
+        {"CreatePolygonLayerPMI", "Create Area Polygon Layer", [this] { CreateLayerClick(5); }},
+        {"CreateTextLayerPMI", "Create Text Layer", [this] { CreateLayerClick(2); }},
+        {nullptr, nullptr, {}},
+        {"CreatePointPMI", "Create Point", [this] { controller_.ArmCreate(kMakePoint); }},
+        {"CreateLinePMI", "Create Line", [this] { controller_.ArmCreate(kMakeLine); }},
+        {"CreatePolygonPMI", "Create Area Polygon", [this] { controller_.ArmCreate(kMakePolygon); }},
+        {"CreateLabelPMI", "Create Text label (pt)", [this] { controller_.ArmCreate(kMakeTextPoint); }}};
+    for (const Item& it : items) {
+        if (!it.name) {
+            popupPlat_->addSeparator();
+            continue;
+        }
+        QAction* a = popupPlat_->addAction(it.text);
+        a->setObjectName(it.name);
+        connect(a, &QAction::triggered, this, [this, fn = it.fn] { Queued(fn); });
+        platItems_.push_back(a);
     }
-    return menu;
+    popupSetObject_ = BuildSetObjectMenu(
+        menu, &w_, store_, [this] { return controller_.Flags().ShapeSelected; },
+        [this](std::function<void()> fn) { Queued(std::move(fn)); },
+        [this] {
+            store_.MapChanged = true;  // a style change: the close offers the project save
+            w_.Redraw();
+        });
+    menu->addMenu(popupSetObject_);
+    menu->addSeparator();
+    // The view's own items.
+    for (QAction* a : w_.MapViewWidget()->ImageWidget()->actions()) menu->addAction(a);
+}
+
+void EditActions::UpdatePopup() {
+    const PopupEnables e = controller_.Popup();
+    popupInfo_->setEnabled(e.InfoObject);
+    popupEdit_->setEnabled(e.EditObject);
+    const bool enables[] = {e.PointLayer, e.LineLayer,     e.PolygonLayer, e.TextLayer,
+                            e.CreatePoint, e.CreateLine, e.CreatePolygon, e.CreateLabel};
+    for (std::size_t k = 0; k < platItems_.size() && k < std::size(enables); ++k)
+        platItems_[k]->setEnabled(enables[k]);
+    popupPlat_->setEnabled(e.CreatePlat);
+    popupSetObject_->setEnabled(store_.LayerCount > 0);
+    // Without layers only "Refresh" is offered.
+    for (QAction* a : w_.MapViewWidget()->ImageWidget()->actions())
+        if (!a->isSeparator() && a->objectName() != "RefreshMI") a->setEnabled(store_.LayerCount > 0);
 }
 
 }  // namespace zemba

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
+#include <vector>
 
 #include "app/options.h"
 #include "core/layer_store.h"
@@ -31,14 +33,19 @@ public:
 
     // Shows the tool flags in the actions' checks and enabled states.
     void Sync();
-    // The view's pop-up menu as it opens (built anew each time).
-    QMenu* BuildPopup();
+    // The view's pop-up menu with its enabled states as it opens. Built once:
+    // it outlives every command started from it.
+    QMenu* Popup();
 
 private:
     QAction* A(const char* name) const;
     void Connect(const char* menuName, const char* buttonName, std::function<void()> fn);
     void CreateLayerClick(int type);
     void MirrorViewTools();
+    void BuildPopup();
+    void UpdatePopup();
+    // Runs a command of the pop-up menu after the menu has closed.
+    void Queued(std::function<void()> fn);
 
     TZeEditForm& w_;
     LayerStore& store_;
@@ -47,6 +54,12 @@ private:
     ToolController controller_;
     QAction* redo_ = nullptr;
     bool doubleClick_ = false;
+    QMenu* popup_ = nullptr;
+    QMenu* popupInfo_ = nullptr;
+    QMenu* popupEdit_ = nullptr;
+    QMenu* popupPlat_ = nullptr;
+    QMenu* popupSetObject_ = nullptr;
+    std::vector<QAction*> platItems_;
 };
 
 }  // namespace zemba

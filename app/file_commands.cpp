@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "app/messages.h"
 #include "core/attributes.h"
 #include "core/exports.h"
 #include "core/layer_save.h"
@@ -391,10 +392,13 @@ void FileCommands::Export() {
     if (!r) prompter_.ShowErrorText("Export failed: " + target + "\r\n" + r.reason);
 }
 
-void FileCommands::ClearAll() {
-    if (Refused()) return;
+bool FileCommands::ClearAll(bool ask) {
+    if (Refused()) return false;
+    // Nothing the user made is dropped without a word.
+    if (ask && !AskToSaveLayers("Clear anyway")) return false;
     if (hooks_.EndEditing) hooks_.EndEditing();
     state_.EditsMade = false;
+    if (hooks_.ForgetEdits) hooks_.ForgetEdits();
     store_.ClearAll();
     if (hooks_.LayerTableChanged) hooks_.LayerTableChanged();
     state_.SoilDbLinked = false;
@@ -405,6 +409,39 @@ void FileCommands::ClearAll() {
     LayerComboUpdate(0);
     UpdateToolStatus(-1);
     SetCaption("");
+    return true;
+}
+
+bool FileCommands::AskToSaveLayer(std::int32_t i, bool& all, const std::string& goOn) {
+    ShpLayer& L = store_.ShapeLayers[i];
+    if (!L.Modified) return true;
+    bool save = all;
+    if (!all) {
+        const Answer a = prompter_.AskSaveChanges(MessageText(MsgFamily::YesCancelAll, 3, std::to_string(i)), true);
+        if (a == Answer::Cancel || a == Answer::None) return false;
+        // All saves this layer and every later one without asking again.
+        if (a == Answer::All) all = save = true;
+        if (a == Answer::Yes) save = true;
+    }
+    if (!save) return true;
+    RecomputeLayerExtents(store_, i);
+    if (SaveLayerTo(i, L.ShpPath + L.ShpName)) {
+        L.Modified = 0;
+        return true;
+    }
+    return prompter_.AskYesNoText("Shape Layer" + std::to_string(i) + " was not saved. " + goOn +
+                                  " and lose its changes?") == Answer::Yes;
+}
+
+bool FileCommands::AskToSaveLayers(const std::string& goOn) {
+    bool all = false;
+    for (std::int32_t i = 1; i <= store_.LayerCount; ++i)
+        if (!AskToSaveLayer(i, all, goOn)) return false;
+    return true;
+}
+
+bool FileCommands::EditsMade() const {
+    return state_.EditsMade || (hooks_.ShapesEdited && hooks_.ShapesEdited());
 }
 
 void FileCommands::CloseQuery(int left, int top) {
@@ -416,7 +453,7 @@ void FileCommands::CloseQuery(int left, int top) {
 }
 
 bool FileCommands::CloseSaveQuestions() {
-    if (state_.EditsMade || store_.MapChanged) {
+    if (EditsMade() || store_.MapChanged) {
         if (prompter_.Message(MsgFamily::YesNo, 3) == Answer::Yes) {
             Hourglass(true);
             if (store_.ProjectName != "Nada")
@@ -427,27 +464,8 @@ bool FileCommands::CloseSaveQuestions() {
             SaveAs();
         }
     }
-    bool all = false;
-    for (std::int32_t i = 1; i <= store_.LayerCount; ++i) {
-        ShpLayer& L = store_.ShapeLayers[i];
-        if (!L.Modified) continue;
-        bool save = all;
-        if (!all) {
-            Answer a = prompter_.Message(MsgFamily::YesCancelAll, 3, std::to_string(i));
-            // All saves this layer and every later one without asking again.
-            if (a == Answer::All) all = save = true;
-            if (a == Answer::Yes) save = true;
-        }
-        if (!save) continue;
-        RecomputeLayerExtents(store_, i);
-        bool ok = SaveLayerTo(i, L.ShpPath + L.ShpName);
-        if (ok) L.Modified = 0;
-        if (!ok &&
-            prompter_.AskYesNoText("Shape Layer" + std::to_string(i) +
-                                   " was not saved. Close anyway and lose its changes?") !=
-                Answer::Yes)
-            return false;
-    }
+    // Cancel on any layer keeps the program open with everything as it was.
+    if (!AskToSaveLayers("Close anyway")) return false;
     state_.EditsMade = false;
     return true;
 }
@@ -483,8 +501,7 @@ void FileCommands::LayerComboBoxChange(int boxIndex) {
     std::string name = ShapeFileTypeRG(L.ShapeType);
     if (!name.empty()) state_.ShapeTypeText = name;
     FieldsComboUpdate();
-    if (static_cast<std::size_t>(store_.CurrentLayer) < store_.SymLayers.size())
-        store_.SetDefaultStyle(store_.CurrentLayer);
+    // The layer keeps the style the user gave it.
     if (hooks_.EndEditing) hooks_.EndEditing();
     SetCaption(L.ShpName);
 }

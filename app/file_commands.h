@@ -78,6 +78,9 @@ struct FileHooks {
     // The layer table changed (a layer read, Clear All): windows that keep
     // layer or HitList rows let go of them.
     std::function<void()> LayerTableChanged;
+    // Shapes were edited in the view since the last undo; Clear All forgets it.
+    std::function<bool()> ShapesEdited;
+    std::function<void()> ForgetEdits;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".
@@ -139,13 +142,23 @@ public:
     void Save();
     void SaveAs();
     void Export();
-    void ClearAll();
+    // Clear All; with `ask`, each modified or never saved layer is offered
+    // for saving first. False (nothing cleared) when the user cancelled.
+    bool ClearAll(bool ask = true);
+    // The save question of one layer ("Shape Layer<i> Modified. Save
+    // changes?", Yes / No / Cancel / All) and of all of them in turn; false
+    // when the user cancelled. `goOn` names what happens after a failed
+    // save ("Close anyway").
+    bool AskToSaveLayer(std::int32_t i, bool& all, const std::string& goOn);
+    bool AskToSaveLayers(const std::string& goOn);
+    // Shapes were edited since the last undo, or the window says so.
+    bool EditsMade() const;
 
     // Close query: the note that the main window is open goes, the main
     // window's position is kept and the options are written.
     void CloseQuery(int left, int top);
-    // The save questions at close. Returns false when a save failed and the
-    // user chose to keep the program open.
+    // The save questions at close. Returns false when the user cancelled
+    // (or a save failed and the user chose to keep the program open).
     bool CloseSaveQuestions();
     // Releases the layers at the end.
     void ReleaseAll();

@@ -338,6 +338,7 @@ void TZeEditForm::ResetViewAfterClearAll() {
     renderer_->Pen() = QPen(Qt::black, 1, Qt::SolidLine);
     renderer_->Brush() = QBrush(ColorFromRef(options_.HighlightColor), Qt::SolidPattern);
     mapView_->SetImage(&renderer_->Image());
+    if (attributes_) attributes_->Identify().hide();
 }
 
 void TZeEditForm::FollowWindowSize(bool on) {

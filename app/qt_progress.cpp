@@ -47,9 +47,11 @@ void QtProgress::SetPosition(long long pos) {
 }
 
 void QtProgress::Pump() {
-    if (timer_.elapsed() < kPumpIntervalMs) return;
+    if (pumping_ || timer_.elapsed() < kPumpIntervalMs) return;
     ++pumps_;
+    pumping_ = true;
     QCoreApplication::processEvents();
+    pumping_ = false;
     timer_.restart();
 }
 

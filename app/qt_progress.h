@@ -61,6 +61,7 @@ private:
     int shown_ = -1;
     int busy_ = 0;
     long long pumps_ = 0;
+    bool pumping_ = false;  // a pump never runs inside another
     QElapsedTimer timer_;
 };
 

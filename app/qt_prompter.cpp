@@ -143,6 +143,10 @@ Answer QtPrompter::Run(QMessageBox& box) {
         at = QPoint(p.x, p.y);
     }
     box.move(at);
+    // Above every tool window (the identify window stays on top), with the
+    // focus: a question hidden under a tool window cannot be answered.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.setWindowModality(Qt::ApplicationModal);
     if (hook_) hook_(&box, hookContext_);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
@@ -210,6 +214,21 @@ Answer QtPrompter::AskYesNoText(const std::string& text) {
     box.setEscapeButton(QMessageBox::No);
     Answer a = Run(box);
     return a == Answer::Yes ? Answer::Yes : Answer::No;
+}
+
+Answer QtPrompter::AskSaveChanges(const std::string& text, bool withAll) {
+    sounds_.Play(MsgFamily::YesCancelAll);
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(MessageTitle(MsgFamily::YesCancelAll)),
+                    ShownText(DisplayText(text)), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    parent_);
+    if (withAll) {
+        box.addButton(QMessageBox::YesToAll);
+        box.button(QMessageBox::YesToAll)->setText(QStringLiteral("All"));
+    }
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const Answer a = Run(box);
+    return a == Answer::None ? Answer::Cancel : a;
 }
 
 void QtPrompter::ShowErrorText(const std::string& text) {

@@ -30,6 +30,9 @@ public:
     // A Yes/No question with its own text, with the confirmation sound;
     // closing the box counts as No.
     Answer AskYesNoText(const std::string& text) override;
+    // Yes / No / Cancel (/ All) with the confirmation sound; closing the box
+    // counts as Cancel.
+    Answer AskSaveChanges(const std::string& text, bool withAll) override;
     // An error box with its own text, with the error sound.
     void ShowErrorText(const std::string& text) override;
     void ShowWarningText(const std::string& text) override;

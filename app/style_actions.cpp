@@ -33,11 +33,17 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
         w.Redraw();
     };
     auto redraw = [&w] { w.Redraw(); };
+    // A style, label or class change: the close offers to save the map
+    // project that keeps it.
+    auto restyled = [&w, &store] {
+        store.MapChanged = true;
+        w.Redraw();
+    };
 
     PropFormHooks ph;
-    ph.Redraw = redraw;
+    ph.Redraw = restyled;
     ph.LayerChosen = chosen;
-    ph.ClearAll = [&w] { w.Commands().ClearAll(); };
+    ph.ClearAll = [&w] { w.Commands().ClearAll(false); };  // the delete has asked
     ph.LayerDeleted = [&w, &store](const DeleteOutcome& out) {
         // Layer numbers moved: no edit, undo step or listed row may name the
         // old ones.
@@ -51,7 +57,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     KeepWindowPlace(props, &options.WindowLeft[WinLayerProps], &options.WindowTop[WinLayerProps]);
 
     RenderFrmHooks rh;
-    rh.Redraw = redraw;
+    rh.Redraw = restyled;
     rh.LayerChosen = chosen;
     rh.Help = help(9000);
     rh.StartColorChanged = [&options](COLORREF c) { options.ClassStartColor = c; };

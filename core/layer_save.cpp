@@ -50,7 +50,10 @@ Result SaveLayer(const LayerStore& store, std::int32_t i, const std::string& pat
         prj.Write(L.Prj);
         all.push_back(&prj);
     }
-    if (L.ShapeType == 2 && static_cast<std::size_t>(i) < store.SymLayers.size()) {
+    // The layer's style files go with it, so a saved layer reopens as it
+    // looked (a text layer's texts live only there).
+    if (static_cast<std::size_t>(i) < store.SymLayers.size() &&
+        store.SymLayers[i].SymObjs.size() >= static_cast<std::size_t>(L.NumRecords) + 1) {
         if (!(r = WriteSideFilesTo(store, i, att, atx, progress))) return r;
         all.push_back(&att);
         all.push_back(&atx);

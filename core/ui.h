@@ -32,6 +32,15 @@ public:
     // A question that is not in the catalogue, with Yes and No buttons.
     virtual Answer AskYesNoText(const std::string& text) = 0;
 
+    // Whether to save changes before they would be lost: Yes saves, No goes
+    // on without saving, Cancel stops and keeps everything as it is; with
+    // `withAll`, All saves this and every later one without asking again.
+    // Closing the box is Cancel.
+    virtual Answer AskSaveChanges(const std::string& text, bool withAll) {
+        (void)withAll;
+        return AskYesNoText(text);
+    }
+
     // A failure with its reason, not in the catalogue (an error box).
     virtual void ShowErrorText(const std::string& text) = 0;
 

@@ -67,6 +67,11 @@ Answer ScriptedPrompter::AskYesNoText(const std::string& text) {
     return Next();
 }
 
+Answer ScriptedPrompter::AskSaveChanges(const std::string& text, bool) {
+    shown.push_back({MsgFamily::YesCancelAll, -1, text});
+    return Next();
+}
+
 void ScriptedPrompter::ShowErrorText(const std::string& text) {
     shown.push_back({MsgFamily::Error, -1, text});
 }

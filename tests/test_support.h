@@ -50,6 +50,7 @@ public:
 
     Answer Message(MsgFamily family, int number, const std::string& value = {}) override;
     Answer AskYesNoText(const std::string& text) override;
+    Answer AskSaveChanges(const std::string& text, bool withAll) override;
     void ShowErrorText(const std::string& text) override;
     Answer AbortRetryIgnore(const std::string& text) override;
     std::string ChooseOpenFile(const std::string&, const std::string&, const std::string&) override;

@@ -221,7 +221,7 @@ ZEMBA_SCRIPT_COMMAND(
                 key == "up" ? MoveLayerUp(s.store, row) : MoveLayerDown(s.store, row);
             } else if (key == "delete") {
                 const DeleteOutcome out = DeleteLayer(s.store, RowOfLayer(s.store, L), s.prompter,
-                                                      [&s] { s.files->ClearAll(); });
+                                                      [&s] { s.files->ClearAll(false); });
                 if (!out.Deleted) throw ScriptError("the layer was not deleted");
                 if (!out.ClearedAll) s.files->LayerComboUpdate(s.store.CurrentLayer);
                 return;  // no current layer to style further

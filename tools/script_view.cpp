@@ -23,8 +23,17 @@ ZEMBA_SCRIPT_COMMAND("open", "open FILE", 1, 1, [](ScriptSession& s, const Scrip
     s.out << "Opened " << a[0] << " as layer " << s.store.LayerCount << "\n";
 });
 
-ZEMBA_SCRIPT_COMMAND("clear-all", "clear-all", 0, 0, [](ScriptSession& s, const ScriptArgs&) {
-    s.files->ClearAll();
+ZEMBA_SCRIPT_COMMAND("clear-all", "clear-all [--discard]", 0, 1, [](ScriptSession& s, const ScriptArgs& a) {
+    const bool discard = !a.empty() && a[0] == "--discard";
+    if (!a.empty() && !discard) throw ScriptError("clear-all takes only --discard");
+    // A batch run has nobody to ask: modified layers stop it unless the
+    // script says to drop them.
+    if (!discard)
+        for (std::int32_t i = 1; i <= s.store.LayerCount; ++i)
+            if (s.store.ShapeLayers[i].Modified)
+                throw ScriptError("layer " + std::to_string(i) + " (" + s.store.ShapeLayers[i].ShpName +
+                                  ") has changes that are not saved: save it, or clear-all --discard");
+    s.files->ClearAll(false);
 });
 
 ZEMBA_SCRIPT_COMMAND("fit", "fit", 0, 0, [](ScriptSession& s, const ScriptArgs&) {

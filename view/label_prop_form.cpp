@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 
@@ -131,11 +132,18 @@ void TLabelPropFrm::ShowSample() {
     text_->setFont(f);
 }
 
-QMenu* BuildSetObjectMenu(QWidget* parent, LayerStore& store, std::function<bool()> shapeSelected,
+QMenu* BuildSetObjectMenu(QWidget* menuParent, QWidget* dialogParent, LayerStore& store,
+                          std::function<bool()> shapeSelected, std::function<void(std::function<void()>)> defer,
                           std::function<void()> changed) {
-    auto* menu = new QMenu("Set current Object", parent);
+    auto* menu = new QMenu("Set current Object", menuParent);
     menu->setObjectName("SetCurrentObjectPMI");
     auto selected = [shapeSelected] { return shapeSelected && shapeSelected(); };
+    auto later = [defer](std::function<void()> fn) {
+        if (defer)
+            defer(std::move(fn));
+        else
+            fn();
+    };
     auto run = [&store, selected, changed](ObjectStyleKind kind, std::uint32_t v) {
         if (ObjectStyleCommand(store, selected(), kind, v) && changed) changed();
     };
@@ -143,27 +151,29 @@ QMenu* BuildSetObjectMenu(QWidget* parent, LayerStore& store, std::function<bool
         QMenu* sub = menu->addMenu(title);
         for (int k = 0; k < names.size(); ++k)
             QObject::connect(sub->addAction(names[k]), &QAction::triggered, menu,
-                             [run, kind, k] { run(kind, static_cast<std::uint32_t>(k)); });
+                             [run, later, kind, k] { later([run, kind, k] { run(kind, static_cast<std::uint32_t>(k)); }); });
     };
     items("Point Types", {"Box", "Circle", "Triangle", "Dot", "Dot Circle", "X Box (Reg)"}, ObjectStyleKind::PointType);
     items("Line Types", {"Solid", "Dash", "Dot", "DashDot", "DashDotDot"}, ObjectStyleKind::LineType);
-    auto colour = [selected, run, parent](ObjectStyleKind kind) {
+    QPointer<QWidget> owner(dialogParent);
+    auto colour = [selected, run, owner](ObjectStyleKind kind) {
         if (!selected()) return;
-        const QColor q = QColorDialog::getColor(Qt::white, parent);
+        const QColor q = QColorDialog::getColor(Qt::white, owner.data());
         if (q.isValid()) run(kind, RefFromColor(q));
     };
     QObject::connect(menu->addAction("Line Color..."), &QAction::triggered, menu,
-                     [colour] { colour(ObjectStyleKind::LineColor); });
+                     [colour, later] { later([colour] { colour(ObjectStyleKind::LineColor); }); });
     items("Poly Fill", {"Solid", "Horizontal", "Vertical", "FDiagonal", "BDiagonal", "Cross", "DiagCross", "Clear"},
           ObjectStyleKind::PolyFill);
     QObject::connect(menu->addAction("Fill Color..."), &QAction::triggered, menu,
-                     [colour] { colour(ObjectStyleKind::FillColor); });
-    QObject::connect(menu->addAction("Label..."), &QAction::triggered, menu, [&store, selected, changed, parent] {
+                     [colour, later] { later([colour] { colour(ObjectStyleKind::FillColor); }); });
+    auto label = [&store, selected, changed, owner] {
         if (!BeginObjectLabel(store, selected())) return;
-        TLabelPropFrm form(store, parent);
+        TLabelPropFrm form(store, owner.data());
         form.InitFromInfo(store.CurrentLayer, store.CurrentShape);
         if (form.exec() == QDialog::Accepted && changed) changed();
-    });
+    };
+    QObject::connect(menu->addAction("Label..."), &QAction::triggered, menu, [label, later] { later(label); });
     return menu;
 }
 

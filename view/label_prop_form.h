@@ -49,7 +49,12 @@ private:
 // The "Set current Object" submenu of the map's pop-up menu. Its items act
 // on the selected shape (`shapeSelected` tells whether there is one);
 // "Label..." opens the label window; `changed` runs after a change.
-QMenu* BuildSetObjectMenu(QWidget* parent, LayerStore& store, std::function<bool()> shapeSelected,
+// `menuParent` owns the menu; dialogs open over `dialogParent`, a window that
+// outlives the menu. `defer` runs an item's work once the menu has closed
+// (no deferral when empty).
+QMenu* BuildSetObjectMenu(QWidget* menuParent, QWidget* dialogParent, LayerStore& store,
+                          std::function<bool()> shapeSelected,
+                          std::function<void(std::function<void()>)> defer = {},
                           std::function<void()> changed = {});
 
 }  // namespace zemba

@@ -30,7 +30,7 @@ struct EditWindow : ::testing::Test, test::MainWindowFixture {
 TEST_F(EditWindow, PopupOffersOnlyRefreshWithoutLayers) {
     EditActions* e = EditActions::Of(form.get());
     ASSERT_NE(e, nullptr);
-    std::unique_ptr<QMenu> menu(e->BuildPopup());
+    QMenu* menu = e->Popup();
     for (QAction* a : menu->actions()) {
         if (a->isSeparator()) continue;
         EXPECT_EQ(a->isEnabled(), a->objectName() == "RefreshMI") << a->text().toStdString();

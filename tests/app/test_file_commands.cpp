@@ -278,8 +278,9 @@ TEST(FileCommands, CaptionAndLayerBoxFollowTheChosenLayer) {
     EXPECT_EQ(f.store.CurrentLayer, 1);
     EXPECT_EQ(f.state.Caption, "ZEMBA Editor: nc.shp");
     EXPECT_EQ(f.state.ShapeTypeText, "Areas");
-    EXPECT_EQ(f.store.SymLayers[1].FillColor, palette(1));
-    EXPECT_EQ(f.store.SymLayers[1].LineWidth, 1);
+    // The layer keeps the style the user gave it.
+    EXPECT_EQ(f.store.SymLayers[1].FillColor, 0x123456u);
+    EXPECT_EQ(f.store.SymLayers[1].LineWidth, 7);
     EXPECT_EQ(f.state.FieldItems.size(), static_cast<std::size_t>(f.store.ShapeLayers[1].NumFields));
     EXPECT_EQ(f.state.FieldIndex, 0);
     EXPECT_EQ(f.store.CurrentField, 0);
@@ -402,18 +403,22 @@ TEST(FileCommands, HandlersRunDuringAReadCannotChangeTheStore) {
 }
 
 // Close questions: each modified layer is asked about; "All" saves it and
-// every later one without asking again.
+// every later one without asking again, No leaves it unsaved and Cancel
+// stops the close with nothing saved after it.
 TEST(FileCommands, CloseQuestionsSaveByTheAnswers) {
     struct Case {
         std::vector<Answer> answers;
         std::vector<bool> saved;
         std::size_t questions;
+        bool closes;
     };
     const Case cases[] = {
-        {{Answer::All}, {true, true, true}, 1},
-        {{Answer::Yes, Answer::Cancel, Answer::Cancel}, {true, false, false}, 3},
-        {{Answer::Cancel, Answer::All}, {false, true, true}, 2},
-        {{Answer::Cancel, Answer::Yes, Answer::Cancel}, {false, true, false}, 3},
+        {{Answer::All}, {true, true, true}, 1, true},
+        {{Answer::Yes, Answer::No, Answer::No}, {true, false, false}, 3, true},
+        {{Answer::No, Answer::All}, {false, true, true}, 2, true},
+        {{Answer::No, Answer::Yes, Answer::No}, {false, true, false}, 3, true},
+        {{Answer::Yes, Answer::Cancel}, {true, false, false}, 2, false},
+        {{Answer::Cancel}, {false, false, false}, 1, false},
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -422,12 +427,11 @@ TEST(FileCommands, CloseQuestionsSaveByTheAnswers) {
         for (const char* n : {"l1.shx", "l2.shx", "l3.shx"}) fs::remove(f.dir.file(n));
         f.prompter.answers.assign(c.answers.begin(), c.answers.end());
 
-        EXPECT_TRUE(f.commands.CloseSaveQuestions());
+        EXPECT_EQ(f.commands.CloseSaveQuestions(), c.closes);
         EXPECT_EQ(f.prompter.shown.size(), c.questions);
         for (std::size_t q = 0; q < f.prompter.shown.size(); ++q) {
             EXPECT_EQ(f.prompter.shown[q].family, MsgFamily::YesCancelAll);
-            EXPECT_EQ(f.prompter.shown[q].number, 3);
-            EXPECT_EQ(f.prompter.shown[q].value, std::to_string(q + 1));
+            EXPECT_EQ(f.prompter.shown[q].value, "Shape Layer" + std::to_string(q + 1) + " Modified. Save changes?");
         }
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(fs::exists(f.dir.file("l" + std::to_string(i + 1) + ".shx")), c.saved[i])

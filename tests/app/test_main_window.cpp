@@ -237,7 +237,8 @@ TEST(MainWindow, EscClosesAndAllAtCloseSavesEveryModifiedLayer) {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(w.form.get(), &esc);
     EXPECT_FALSE(w.form->isVisible());
-    EXPECT_EQ(w.prompter.Count(MsgFamily::YesCancelAll, 3), 1);
+    ASSERT_EQ(w.prompter.shown.size(), 1u);
+    EXPECT_EQ(w.prompter.shown[0].value, "Shape Layer1 Modified. Save changes?");
     EXPECT_TRUE(fs::exists(w.dir.file("nc.shx")));
     EXPECT_TRUE(fs::exists(w.dir.file("world.shx")));
     EXPECT_EQ(w.store.LayerCount, 0);  // released
@@ -499,9 +500,9 @@ TEST(MainWindow, LayerPropertiesOkKeepsTheStyleAndOpensOnTheCurrentLayer) {
     EXPECT_EQ(w.store.SymLayers[1].FillColor, 0x123456u);
     EXPECT_EQ(w.form->LayerCombo()->currentText(), "nc.shp");
 
-    // The layer box itself still puts the default style back.
+    // The layer box keeps it too.
     w.form->Commands().LayerComboBoxChange(0);
-    EXPECT_EQ(w.store.SymLayers[1].FillColor, palette(1));
+    EXPECT_EQ(w.store.SymLayers[1].FillColor, 0x123456u);
 }
 
 TEST(MainWindow, ClassifyWindowClassesAndCloseKeepsTheClasses) {
