@@ -196,13 +196,10 @@ void TZeEditForm::BuildCentre() {
     mapView_->setContextMenuPolicy(Qt::ActionsContextMenu);
     mapView_->addActions(mapView_->ImageWidget()->actions());
 
-    // The wheel zooms around the pointer, as a Ctrl or Shift click does.
+    // The wheel zooms about the pointer: what is under it stays there.
     connect(mapView_, &MapView::wheelTurned, this, [this](QPoint p, int steps) {
         if (Refused() || store_.LayerCount == 0 || steps == 0) return;
-        if (steps > 0)
-            ClickZoomIn(store_, view_, p.x(), p.y());
-        else
-            ClickZoomOut(store_, view_, p.x(), p.y());
+        PointerZoom(store_, view_, steps > 0 ? 0.5 : 1.5, p.x(), p.y());
         Redraw();
     });
 }

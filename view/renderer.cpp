@@ -137,7 +137,7 @@ void MapRenderer::SetDefaultCanvas(int layer) {
     LayerLinePen(s.LineStyle);
     brush_.setColor(ColorFromRef(s.FillColor));
     const int t = store_.ShapeLayers[layer].ShapeType;
-    if (t == 1 || t == 8)
+    if ((IsPointType(t) && t != 2) || IsMultiPointType(t))
         LayerPointStyle(s.ShapeStyle);
     else
         LayerBrushStyle(s.ShapeStyle);
@@ -297,23 +297,23 @@ void MapRenderer::FillBackground(QPainter& p) {
     p.fillRect(0, 0, cw, ch, ColorFromRef(view_.BackgroundColor));
 }
 
-void MapRenderer::DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine) {
+int MapRenderer::AppendPart(const ShpObj& s, int part, std::size_t at, PixelBox& box) {
     if (part < 1 || static_cast<std::size_t>(part) >= s.Parts.size() ||
         static_cast<std::size_t>(part) >= s.PartSizes.size())
-        return;
+        return 0;
     const PointArray& pts = s.Parts[part].Pts;
     int cnt = s.PartSizes[part];
-    if (pts.empty() || cnt <= 0) return;
+    if (pts.empty() || cnt <= 0) return 0;
     cnt = std::min<long long>(cnt, static_cast<long long>(pts.size()) - 1);
-    if (cnt <= 0) return;
-    if (buf_.size() < static_cast<std::size_t>(cnt)) buf_.resize(cnt);
+    if (cnt <= 0) return 0;
+    // Room for the part and the two extra points a ring of a polygon may add.
+    if (buf_.size() < at + static_cast<std::size_t>(cnt) + 2) buf_.resize(at + static_cast<std::size_t>(cnt) + 2);
 
     const double offX = store_.MapXOffset, offY = store_.MapYOffset;
     const double scale = view_.ViewScale;
     const double hm1 = view_.BitmapHeight - 1;
     const PointXY* src = pts.data() + 1;
-    QPoint* dst = buf_.data();
-    int minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+    QPoint* dst = buf_.data() + at;
     // Consecutive vertices on the same pixel add nothing to the figure; at
     // small scales they are most of a dense layer, so they are dropped.
     int n = 0;
@@ -327,20 +327,85 @@ void MapRenderer::DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine) 
         dst[n].setX(x);
         dst[n].setY(y);
         ++n;
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
+        box.minX = std::min(box.minX, x);
+        box.maxX = std::max(box.maxX, x);
+        box.minY = std::min(box.minY, y);
+        box.maxY = std::max(box.maxY, y);
     }
     if (n == 1 && cnt > 1) dst[n++] = dst[0];  // keep a degenerate part a segment
-    cnt = n;
-    // Parts wholly outside the bitmap cost nothing to skip.
+    return n;
+}
+
+bool MapRenderer::OutsideBitmap(const PixelBox& box) const {
     const int m = pen_.width() + 2;
-    if (maxX < -m || maxY < -m || minX > CullWidth() + m || minY > CullHeight() + m) return;
+    return box.maxX < -m || box.maxY < -m || box.minX > CullWidth() + m || box.minY > CullHeight() + m;
+}
+
+void MapRenderer::DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine) {
+    PixelBox box;
+    const int cnt = AppendPart(s, part, 0, box);
+    // Parts wholly outside the bitmap cost nothing to skip.
+    if (cnt <= 0 || OutsideBitmap(box)) return;
     if (asLine)
-        p.drawPolyline(dst, cnt);
+        p.drawPolyline(buf_.data(), cnt);
     else
-        p.drawPolygon(dst, cnt, Qt::OddEvenFill);
+        p.drawPolygon(buf_.data(), cnt, Qt::OddEvenFill);
+}
+
+void MapRenderer::DrawRings(QPainter& p, const ShpObj& s) {
+    const int parts = PartCount(s);
+    if (parts == 1) {
+        DrawPart(p, s, 1, false);
+        return;
+    }
+    // A polygon's rings are one figure filled even-odd, so a hole shows what
+    // lies below and an island in it is filled again. The rings go into one
+    // polygon, each closed on its first point, joined by connecting segments
+    // that are walked back at the end: every connector is crossed twice and
+    // adds nothing to the even-odd fill. The outlines are drawn ring by ring.
+    PixelBox box;
+    rings_.clear();
+    std::size_t total = 0;
+    for (int k = 1; k <= parts; ++k) {
+        const int n = AppendPart(s, k, total, box);
+        if (n <= 0) continue;
+        std::size_t end = total + static_cast<std::size_t>(n);
+        if (buf_[end - 1] != buf_[total]) buf_[end++] = buf_[total];
+        rings_.push_back({total, end - total});
+        total = end;
+    }
+    if (rings_.empty() || OutsideBitmap(box)) return;
+    if (rings_.size() == 1) {
+        p.drawPolygon(buf_.data() + rings_[0].first, static_cast<int>(rings_[0].second), Qt::OddEvenFill);
+        return;
+    }
+    const std::size_t back = rings_.size() - 1;
+    if (buf_.size() < total + back) buf_.resize(total + back);
+    for (std::size_t r = back; r-- > 0;) buf_[total++] = buf_[rings_[r].first];
+    const QPen pen = p.pen();
+    const QBrush brush = p.brush();
+    if (brush.style() != Qt::NoBrush) {
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(buf_.data(), static_cast<int>(total), Qt::OddEvenFill);
+        p.setPen(pen);
+    }
+    if (pen.style() != Qt::NoPen) {
+        p.setBrush(Qt::NoBrush);
+        for (const auto& ring : rings_) p.drawPolyline(buf_.data() + ring.first, static_cast<int>(ring.second));
+        p.setBrush(brush);
+    }
+}
+
+void MapRenderer::DrawPoints(QPainter& p, const ShpObj& s) {
+    if (s.Parts.size() < 2) return;
+    const PointArray& pts = s.Parts[1].Pts;
+    const long long n = std::min<long long>(s.NumPoints, static_cast<long long>(pts.size()) - 1);
+    for (long long j = 1; j <= n; ++j) {
+        const QPoint c(ClampPixel((pts[j].X + store_.MapXOffset) / view_.ViewScale),
+                       ClampPixel((view_.BitmapHeight - 1) - (pts[j].Y + store_.MapYOffset) / view_.ViewScale));
+        if (c.x() > -50 && c.y() > -50 && c.x() < CullWidth() + 50 && c.y() < CullHeight() + 50)
+            DrawFigureAt(p, c, view_.DrawFigure);
+    }
 }
 
 void MapRenderer::DrawLabel(QPainter& p, int L, int i) {
@@ -431,8 +496,9 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
     SymLayer& sym = store_.SymLayers[L];
     const int type = layer.ShapeType;
     const bool pointType = IsPointType(type);
+    const bool multiPoint = IsMultiPointType(type);
     const bool lineOrPoly = IsMultiPartType(type);
-    if (!pointType && !lineOrPoly && type != 9) return;
+    if (!pointType && !multiPoint && !lineOrPoly && type != 9) return;
 
     const bool uniform = sym.Visible == 1;
     const bool labels = sym.Labeled >= 1;
@@ -464,11 +530,16 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                 if (c.x() > -50 && c.y() > -50 && c.x() < CullWidth() + 50 &&
                     c.y() < CullHeight() + 50)
                     DrawFigureAt(p, c, view_.DrawFigure);
+            } else if (multiPoint) {
+                if (!uniform) ApplyObjectStyle(p, o, true);
+                DrawPoints(p, s);
             } else if (lineOrPoly) {
-                const int parts = PartCount(s);
-                for (int k = 1; k <= parts; ++k) {
-                    if (!uniform) ApplyObjectStyle(p, o, false);
-                    DrawPart(p, s, k, asLine);
+                if (!uniform) ApplyObjectStyle(p, o, false);
+                if (asLine) {
+                    const int parts = PartCount(s);
+                    for (int k = 1; k <= parts; ++k) DrawPart(p, s, k, true);
+                } else {
+                    DrawRings(p, s);
                 }
             } else {  // mixed layer: each shape by its own type, in its own style
                 const int st = s.ShapeType;
@@ -482,8 +553,12 @@ void MapRenderer::DrawLayer(QPainter& p, int L, Progress& progress) {
                                        (s.YMin + store_.MapYOffset) / view_.ViewScale));
                         DrawFigureAt(p, c, view_.DrawFigure);
                     }
-                    const int parts = PartCount(s);
-                    for (int k = 1; k <= parts; ++k) DrawPart(p, s, k, st != 5);
+                    if (st == 5) {
+                        DrawRings(p, s);
+                    } else {
+                        const int parts = PartCount(s);
+                        for (int k = 1; k <= parts; ++k) DrawPart(p, s, k, true);
+                    }
                 }
             }
         }
@@ -615,10 +690,9 @@ void MapRenderer::DrawShapeGeometry(int layer, const ShpObj& s, int part, bool a
     if (IsPointType(type) || ((type == 1 || type == 2) && s.NumParts == 0)) {
         DrawFigureAt(*p, pixel(s.XMin, s.YMin), view_.DrawFigure);
     } else if (IsMultiPointType(type)) {
-        if (s.Parts.size() < 2) return;
-        const PointArray& pts = s.Parts[1].Pts;
-        const long long n = std::min<long long>(s.NumPoints, static_cast<long long>(pts.size()) - 1);
-        for (long long j = 1; j <= n; ++j) DrawFigureAt(*p, pixel(pts[j].X, pts[j].Y), view_.DrawFigure);
+        DrawPoints(*p, s);
+    } else if (!asLine && part <= 0) {
+        DrawRings(*p, s);
     } else {
         const int parts = PartCount(s);
         for (int k = 1; k <= parts; ++k)

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QPen>
 #include <QPoint>
+#include <climits>
 #include <unordered_map>
+#include <utility>
 #include <algorithm>
 #include <vector>
 
@@ -112,7 +114,19 @@ public:
 private:
     void FillBackground(QPainter& p);
     void DrawLayer(QPainter& p, int L, Progress& progress);
+    // Pixel box of what was converted, for culling.
+    struct PixelBox {
+        int minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+    };
+    // Converts part `part` of `s` to pixels into buf_ from index `at`;
+    // returns how many (repeated pixels dropped), growing `box`.
+    int AppendPart(const ShpObj& s, int part, std::size_t at, PixelBox& box);
+    bool OutsideBitmap(const PixelBox& box) const;
     void DrawPart(QPainter& p, const ShpObj& s, int part, bool asLine);
+    // Every ring of a polygon as one even-odd figure.
+    void DrawRings(QPainter& p, const ShpObj& s);
+    // Each point of a multipoint shape with the point figure.
+    void DrawPoints(QPainter& p, const ShpObj& s);
     void DrawFigureAt(QPainter& p, QPoint c, int figure);
     void DrawLabel(QPainter& p, int L, int i);
     void ApplyObjectStyle(QPainter& p, const SymObj& o, bool pointLayer);
@@ -133,6 +147,7 @@ private:
     QBrush brush_;
     // Vertex buffer reused by every part of every redraw.
     std::vector<QPoint> buf_;
+    std::vector<std::pair<std::size_t, std::size_t>> rings_;  // start and length in buf_
     // The painter of a running redraw; other drawing goes through it.
     QPainter* active_ = nullptr;
     // Set when the redraw must start over (asked again, or the store changed

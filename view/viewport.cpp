@@ -93,6 +93,19 @@ bool FitToLayer(LayerStore& store, ViewState& view, int layer) {
     store.MapXMax = l.XMax;
     store.MapYMax = l.YMax;
     UpdateViewScale(store, view);
+    // A margin of a few pixels, so the shapes on the layer's edges are drawn
+    // whole (a point's figure spreads around it) and can be clicked.
+    const bool spread = l.XMax > l.XMin || l.YMax > l.YMin;  // a single point is centred instead
+    if (spread && std::isfinite(view.ViewScale) && view.ViewScale > 0) {
+        const double pad = kFitMarginPixels * view.ViewScale;
+        store.MapXMin -= pad;
+        store.MapYMin -= pad;
+        store.MapXMax += pad;
+        store.MapYMax += pad;
+        store.MapXOffset += pad;
+        store.MapYOffset += pad;
+        UpdateViewScale(store, view);
+    }
     return true;
 }
 
@@ -139,6 +152,23 @@ void ZoomOut(LayerStore& store, ViewState& view) {
 // on the centre to the right edge).
 void ClickZoomIn(LayerStore& store, ViewState& view, int x, int y) {
     ZoomAbout(store, view, 0.5, XtoWorld(store, view, x), YtoWorld(store, view, view.BitmapHeight - y));
+}
+
+void PointerZoom(LayerStore& store, ViewState& view, double factor, int x, int y) {
+    const int H = view.BitmapHeight;
+    const double Xp = XtoWorld(store, view, x), Yp = YtoWorld(store, view, H - y);
+    ZoomAbout(store, view, factor, Xp, Yp);
+    // Zoomed about the point it now sits at the centre; move the view so it
+    // is back under the pointer.
+    const double s = view.ViewScale;
+    const double dx = (x - SafeWidth(view) / 2.0) * s;
+    const double dy = (SafeHeight(view) / 2.0 - (H - y)) * s;
+    store.MapXMin -= dx;
+    store.MapXMax -= dx;
+    store.MapYMin += dy;
+    store.MapYMax += dy;
+    store.MapXOffset += dx;
+    store.MapYOffset -= dy;
 }
 
 void ClickZoomOut(LayerStore& store, ViewState& view, int x, int y) {

@@ -71,6 +71,8 @@ constexpr int kMaxBitmapSide = 10000;
 // Span used when the extent is a single point (both spans zero), so that
 // the scale never becomes zero.
 constexpr double kMinViewSpan = 1.0;
+// Full View leaves this many pixels around the layer's extent.
+constexpr double kFitMarginPixels = 4.0;
 
 // MapWidth, MapHeight and ViewScale from the extent (the larger span decides,
 // not the larger ratio). When both spans are zero the extent is widened to
@@ -105,6 +107,9 @@ void ZoomOut(LayerStore& store, ViewState& view);
 void ClickZoomIn(LayerStore& store, ViewState& view, int x, int y);
 // Shift+click: spans grow like Zoom Out, the clicked pixel becomes the centre.
 void ClickZoomOut(LayerStore& store, ViewState& view, int x, int y);
+// The mouse wheel: spans times `factor` about the pointer at pixel (x, y);
+// the world point under the pointer stays under it.
+void PointerZoom(LayerStore& store, ViewState& view, double factor, int x, int y);
 // Zoom Area (ZoomMouseDo) after a drag from (x1, y1) to (x2, y2), in pixels;
 // the corners may come in any order. The rectangle is given the 640:480
 // proportion around its vertical centre. A drag of zero width changes

@@ -52,12 +52,43 @@ TEST_F(Redraw, PolygonsFillInsideAndLeaveTheBackgroundOutside) {
     EXPECT_EQ(AtWorld(90, 50), Rgb(kWhite));
 }
 
-TEST_F(Redraw, HolesAreFilledLikeOuterRingsAndLaterLayersLieOnTop) {
-    const int A = AddLayer(store, 5);
-    AddShape(store, A, {Square(10, 10, 90, 90), Square(40, 40, 60, 60)});
-    Style(A, kRed, kRed);
+TEST_F(Redraw, MultipointLayersDrawEveryPoint) {
+    const int L = AddLayer(store, 8);
+    ShpObj m;
+    m.ShapeType = 8;
+    m.NumPoints = 3;
+    m.NumParts = 1;
+    m.PartSizes = {0, 3};
+    m.Parts.resize(2);
+    m.Parts[1].Pts = {{0, 0}, {20, 20}, {50, 70}, {80, 30}};
+    m.XMin = 20, m.YMin = 20, m.XMax = 80, m.YMax = 70;
+    test::Grow(store, L, m);
+    Style(L, kBlue, kBlue, 0);
     r.DVDORedraw(progress);
-    EXPECT_EQ(AtWorld(50, 50), Rgb(kRed));  // the hole is painted over
+    for (auto [x, y] : {std::pair{20, 20}, {50, 70}, {80, 30}}) {
+        int ink = 0;
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy) ink += AtWorld(x + dx, y + dy) != Rgb(kWhite);
+        EXPECT_GT(ink, 4) << x << "," << y;
+    }
+    EXPECT_EQ(AtWorld(50, 50), Rgb(kWhite));
+}
+
+TEST_F(Redraw, HolesShowWhatIsBelowAndLaterLayersLieOnTop) {
+    // A donut with an island in its hole: rings of one polygon fill even-odd.
+    const int A = AddLayer(store, 5);
+    AddShape(store, A, {Square(10, 10, 90, 90), Square(30, 30, 70, 70), Square(45, 45, 55, 55)});
+    Style(A, kBlack, kRed);
+    r.DVDORedraw(progress);
+    EXPECT_EQ(AtWorld(20, 50), Rgb(kRed));    // the ring
+    EXPECT_EQ(AtWorld(37, 50), Rgb(kWhite));  // the hole
+    EXPECT_EQ(AtWorld(50, 50), Rgb(kRed));    // the island
+    EXPECT_EQ(AtWorld(30, 40), Rgb(kBlack));  // every ring is outlined
+    EXPECT_EQ(AtWorld(45, 50), Rgb(kBlack));
+    // The connecting segments between rings draw nothing.
+    EXPECT_EQ(AtWorld(25, 25), Rgb(kRed));
+    EXPECT_EQ(AtWorld(40, 40), Rgb(kWhite));
+    Style(A, kRed, kRed);
 
     const int B = AddLayer(store, 5);
     AddShape(store, B, {Square(30, 30, 70, 70)});
@@ -66,7 +97,8 @@ TEST_F(Redraw, HolesAreFilledLikeOuterRingsAndLaterLayersLieOnTop) {
     EXPECT_EQ(AtWorld(50, 50), Rgb(kBlue));
     store.LayerOrder = {B, A};
     r.DVDORedraw(progress);
-    EXPECT_EQ(AtWorld(50, 50), Rgb(kRed));
+    EXPECT_EQ(AtWorld(50, 50), Rgb(kRed));   // the island
+    EXPECT_EQ(AtWorld(35, 50), Rgb(kBlue));  // seen through the hole
     store.SymLayers[A].Visible = 0;
     r.DVDORedraw(progress);
     EXPECT_EQ(AtWorld(50, 50), Rgb(kBlue));
