@@ -63,6 +63,15 @@ bool ShapeSearcher(LayerStore& store, const ViewState& view, int x, int y, doubl
                 if (box.Contains(s.XMin, s.YMin) && !(nulls && L.IsNullShape(i)))
                     store.HitList.push_back({Li, i});
             }
+        } else if (IsMultiPointType(L.ShapeType)) {
+            // Points of a multipoint are hit as points: within the radius,
+            // also on the edge of the shape's box.
+            for (std::int32_t i = 1; i <= n; ++i) {
+                const ShpObj& s = shapes[i];
+                if (box.X1 >= s.XMin && box.X0 <= s.XMax && box.Y1 >= s.YMin && box.Y0 <= s.YMax &&
+                    !(nulls && L.IsNullShape(i)))
+                    store.HitList.push_back({Li, i});
+            }
         } else {
             for (std::int32_t i = 1; i <= n; ++i) {
                 const ShpObj& s = shapes[i];

@@ -53,15 +53,22 @@ TEST(ViewEdges, FullViewDrawsEveryPointWholeAndAClickThereFindsIt) {
         EXPECT_GT(ink.count, 0);
         EXPECT_FALSE(ink.onBorder);
 
-        if (store.ShapeLayers[L].ShapeType != 1) continue;
+        const int type = store.ShapeLayers[L].ShapeType;
+        if (type != 1 && type != 8) continue;
         SilentPrompter prompter;
         ToolController tools(store, view, &r, prompter);
         tools.SelectionRadius = 3;
         for (int k = 1; k <= store.ShapeLayers[L].NumRecords; ++k) {
             const ShpObj& s = store.ShapeLayers[L].Shapes[k];
-            const PixelPoint p = WorldToPixel(store, view, s.XMin, s.YMin);
-            ASSERT_TRUE(tools.SelectAt(p.x, p.y)) << "point " << k;
-            EXPECT_EQ(store.CurrentShape, k);
+            std::vector<PointXY> at;
+            if (type == 1) at.push_back({s.XMin, s.YMin});
+            else
+                for (int j = 1; j <= s.NumPoints; ++j) at.push_back(s.Parts[1].Pts[j]);
+            for (const PointXY& q : at) {
+                const PixelPoint p = WorldToPixel(store, view, q.X, q.Y);
+                ASSERT_TRUE(tools.SelectAt(p.x, p.y)) << "shape " << k << " at " << q.X << " " << q.Y;
+                EXPECT_EQ(store.CurrentShape, k);
+            }
         }
     }
 }
