@@ -128,7 +128,11 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     hooks.Changed = [this] { SyncFromState(); };
     hooks.LongWork = [this](bool begin) { WorkBegins(begin); };
     hooks.IsBusy = [this] { return progress_.Busy(); };
-    hooks.LayerTableChanged = [this] { if (attributes_) attributes_->LayerTableChanged(); };
+    hooks.LayerTableChanged = [this] {
+        if (!attributes_) return;
+        attributes_->LayerTableChanged();
+        attributes_->Database().Logic().LinkActive = false;  // as the layer table's link flags
+    };
     commands_ = std::make_unique<FileCommands>(store_, options_, prompter_, progress_, state_,
                                                std::move(hooks));
     commands_->OptionsPath = setup.optionsPath;
@@ -142,6 +146,8 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     WireStyleActions(*this, store_, options_, prompter_);
     new EditActions(*this, store_, options_, prompter_);  // pointer tools and editing
     WireAttributeWindows();
+    // "Paste" follows the clipboard: a bitmap cut or copied is pasteable at once.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdatePasteEnabled(); });
     KeepWindowPlace(InstallSoilWindow(this, store_, state_.SoilDbActive, state_.ExtDbLinked, prompter_,
                                       [this](int c) { ShowHelp(c, this); }),
                     &options_.WindowLeft[WinSoilsDb], &options_.WindowTop[WinSoilsDb]);

@@ -132,6 +132,7 @@ private:
     void BuildToolbars();
     void BuildCentre();
     void WireAttributeWindows();
+    void PlaceIdentifyBesideMap();
     void RestoreToolbars();
     void MakeFirstBitmap();
     void WireMapping();
@@ -190,6 +191,7 @@ private:
     bool firstShowPending_ = true;
     bool closing_ = false;
     bool closePending_ = false;
+    bool identifyPlaced_ = false;
     int screenDepth_ = 24;
 
     std::map<QString, QAction*> actions_;

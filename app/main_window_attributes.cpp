@@ -2,6 +2,8 @@
 // highlights for them, help opens at their context, "External Db linker"
 // opens the link panel.
 #include <QAction>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/edit_actions.h"
 #include "app/help.h"
@@ -13,12 +15,31 @@
 
 namespace zemba {
 
+void TZeEditForm::PlaceIdentifyBesideMap() {
+    TIDForm& id = attributes_->Identify();
+    // A place the user chose stays; the first time it goes beside the map,
+    // not over it.
+    if (id.isVisible() || identifyPlaced_) return;
+    identifyPlaced_ = true;
+    const bool stored = options_.WindowLeft[WinIdentify] != kDefaultWindowPlace ||
+                        options_.WindowTop[WinIdentify] != kDefaultWindowPlace;
+    if (stored) return;
+    const QRect main = frameGeometry();
+    QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
+    const QSize size = id.sizeHint().expandedTo(id.size());
+    int x = main.right() + 4;
+    if (x + size.width() > area.right()) x = std::max(area.left(), area.right() - size.width());
+    const int y = std::clamp(main.top(), area.top(), std::max(area.top(), area.bottom() - size.height()));
+    id.move(x, y);
+}
+
 void TZeEditForm::WireAttributeWindows() {
     attributes_ = std::make_unique<AttributeWindows>(store_, prompter_, this);
     AttributeHooks& h = attributes_->Hooks;
     h.DisplayGraphicShape = [this](int layer, int shape, int part) {
         renderer_->DisplayGraphicShape(layer, shape, part, true);
-        if (mapView_) mapView_->update();
+        // The view shows the image anew at once, not at the next repaint.
+        if (mapView_) mapView_->RefreshImage();
     };
     h.ShowHelp = [this](int context) { ShowHelp(context, this); };
     attributes_->Database().SetVectorDbDir(&options_.VectorDbDir);
@@ -32,7 +53,32 @@ void TZeEditForm::WireAttributeWindows() {
     if (EditActions* edit = EditActions::Of(this)) {
         ToolController& tools = edit->Controller();
         ToolHooks& th = tools.Hooks();
-        th.IdentifyInit = [this](std::int32_t pick) { attributes_->ShowIdentify(pick); };
+        // A shape chosen in the identify window (also Find's ID) is the
+        // selected one for "Set current Object" and Edit Point.
+        h.ShapeSelected = [&tools, edit] {
+            tools.Flags().ShapeSelected = true;
+            tools.Flags().EditPointEnabled = true;
+            edit->Sync();
+        };
+        // The identify window opens for the info tools (and Find's ID); a
+        // pick with an editing tool only updates it when it is open.
+        th.IdentifyInit = [this, &tools](std::int32_t pick) {
+            const int tool = tools.Flags().PointerTool;
+            TIDForm& id = attributes_->Identify();
+            if (tool >= kToolObjectInfo && tool <= kToolSoilsInfo) {
+                PlaceIdentifyBesideMap();
+                attributes_->ShowIdentify(pick);
+            } else if (id.isVisible()) {
+                id.Refresh(pick);
+            }
+        };
+        // While the database window's external link is active, Soils Info
+        // leaves the soil database alone.
+        auto soilActive = th.SoilDbActive;
+        th.SoilDbActive = [this, soilActive] {
+            state_.ExtDbLinked = attributes_->Database().Logic().LinkActive;
+            return !state_.ExtDbLinked && soilActive && soilActive();
+        };
         th.IdentifyShow = [this] {
             attributes_->Identify().show();
             attributes_->Identify().raise();

@@ -35,6 +35,9 @@ enum WindowIndex {
     WinCount
 };
 
+// Where a window goes until the user has placed it.
+constexpr std::int32_t kDefaultWindowPlace = 123;
+
 struct ScreenPos {
     std::int32_t Left = 123;
     std::int32_t Top = 123;

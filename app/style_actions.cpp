@@ -61,6 +61,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     rh.LayerChosen = chosen;
     rh.Help = help(9000);
     rh.StartColorChanged = [&options](COLORREF c) { options.ClassStartColor = c; };
+    rh.prompter = &prompter;
     auto* classify = new TRenderFrm(store, rh, &w);
     KeepWindowPlace(classify, &options.WindowLeft[WinClassify], &options.WindowTop[WinClassify]);
 
@@ -78,6 +79,7 @@ void WireStyleActions(TZeEditForm& w, LayerStore& store, Options& options, Promp
     sh.Help = help(11000);
     // "ID": the identify window steps through what was found.
     sh.ShowIdentify = [&w] { w.Attributes().ShowIdentify(); };
+    sh.prompter = &prompter;
     auto* find = new TSearchForm(store, sh, &w);
     KeepWindowPlace(find, &options.WindowLeft[WinFind], &options.WindowTop[WinFind]);
 

@@ -211,7 +211,10 @@ void TRenderFrm::SetClassesClick() {
     }
     ShowRamp();
     if (!r.Error.empty()) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(r.Error));
+        if (hooks_.prompter)
+            hooks_.prompter->ShowWarningText(r.Error);
+        else
+            QMessageBox::warning(this, windowTitle(), QString::fromStdString(r.Error));
         return;
     }
     if (!r.Ok) return;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "attributes/classify.h"
+#include "core/ui.h"
 #include "view/window_progress.h"
 
 class QComboBox;
@@ -23,6 +24,8 @@ struct RenderFrmHooks {
     std::function<void()> Help;
     // The start colour option (ClassStartColor) changed.
     std::function<void(COLORREF)> StartColorChanged;
+    // Refusals with the program's sound and message place.
+    Prompter* prompter = nullptr;
 };
 
 class TRenderFrm : public QDialog {

@@ -18,7 +18,7 @@ void FoundBox::Add(const ShpObj& s) {
 std::string TextFindLabel(const LayerStore& store, int layer, int field) {
     if (!HasField(store, layer, field)) return "in selected Attributes";
     const ShpLayer& L = store.ShapeLayers[layer];
-    return "in selected " + L.ShpName + L.Fields[field].Name + " Attributes";
+    return "in selected " + L.ShpName + " " + L.Fields[field].Name + " Attributes";
 }
 
 std::string FoundText(int count) { return "Found " + std::to_string(count); }

@@ -240,7 +240,10 @@ void TSearchForm::FindValueClick() {
                       values_->currentItem()->text().toLatin1().toStdString(), progress_);
     }
     if (r.ErrorNumber == 4) {
-        QMessageBox::information(this, "Information", "Not a Number");
+        if (hooks_.prompter)
+            hooks_.prompter->Message(MsgFamily::Info, 4);
+        else
+            QMessageBox::information(this, "Information", "Not a Number");
         return;
     }
     Show(r);
@@ -281,7 +284,10 @@ void TSearchForm::HighlightClick() {
 }
 
 void TSearchForm::IdClick() {
-    if (store_.HitCount > 0 && hooks_.ShowIdentify) hooks_.ShowIdentify();
+    if (store_.HitCount <= 0 || !hooks_.ShowIdentify) return;
+    // The identify window takes over: Find closes, so both can be used.
+    accept();
+    hooks_.ShowIdentify();
 }
 
 }  // namespace zemba

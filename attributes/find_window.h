@@ -8,6 +8,7 @@
 
 #include "attributes/find.h"
 #include "attributes/values.h"
+#include "core/ui.h"
 #include "view/window_progress.h"
 
 class QComboBox;
@@ -32,6 +33,8 @@ struct SearchFormHooks {
     // The layer combo changed CurrentLayer; the main window shows it.
     std::function<void(int layer)> LayerChosen;
     std::function<void()> Help;
+    // Catalogue messages ("Not a Number") with their sound and place.
+    Prompter* prompter = nullptr;
 };
 
 class TSearchForm : public QDialog {

@@ -10,7 +10,7 @@
 namespace zemba {
 
 TIDForm::TIDForm(LayerStore& store, AttributeHooks& hooks, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), store_(store), logic_(store, hooks) {
+    : QWidget(parent, Qt::Tool), store_(store), logic_(store, hooks) {
     setObjectName("TIDForm");
     setWindowTitle("Identify");
     auto* grid = new QGridLayout(this);
@@ -71,6 +71,12 @@ void TIDForm::ShowIdentify(int pick) {
     Show();
     show();
     raise();
+}
+
+void TIDForm::Refresh(int pick) {
+    logic_.IDInit();
+    if (pick > 1 && pick <= static_cast<int>(logic_.Candidates.size())) logic_.CandidateClick(pick - 1);
+    Show();
 }
 
 void TIDForm::Forget() {

@@ -18,6 +18,9 @@ public:
     // Fills the lists from HitList, selects candidate `pick` (1-based; the
     // first when out of range) and shows the window (after an info click has
     // filled HitList).
+    // Fills the lists from HitList as ShowIdentify does, without showing
+    // or raising the window.
+    void Refresh(int pick = 1);
     void ShowIdentify(int pick = 1);
     // The layer table changed: the lists refer to nothing any more.
     void Forget();

@@ -29,7 +29,7 @@ TEST(FindText, CaseSensitiveSubstring) {
     EXPECT_DOUBLE_EQ(r.Box.XMax, 5);
     EXPECT_TRUE(FindText(store, L, 0, "", g).Hits.empty());
     EXPECT_TRUE(FindText(store, L, 4, "ab", g).Hits.empty());
-    EXPECT_EQ(TextFindLabel(store, L, 0), "in selected layer1.shpF Attributes");
+    EXPECT_EQ(TextFindLabel(store, L, 0), "in selected layer1.shp F Attributes");
     // A shape without values counts as empty text.
     store.ShapeLayers[L].Shapes[4].Values.clear();
     EXPECT_EQ(FindText(store, L, 0, "x", g).Hits.size(), 0u);
