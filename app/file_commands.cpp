@@ -63,6 +63,7 @@ std::string ShapeFileTypeRG(std::int32_t code) {
     // The shapefile types have their names in the store; the box also names
     // a few codes of other formats.
     switch (code) {
+        case 2: return "Texts";
         case 7: return "P.A.L. MZ";
         case 32: return "Mesh TIN";
         case 34: return "Fan";
@@ -181,7 +182,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     const std::string ext = UpperExt(path);
     if (ext == ".SHP") {
         if (!FileExists(CompanionFile(path, ".dbf"))) {
-            prompter_.Message(MsgFamily::Error, 20);
+            prompter_.Message(MsgFamily::Error, 20, ChangeFileExt(path, ".dbf"));
             return false;
         }
         options_.ShapeDir = DirectoryPart(path);
@@ -297,6 +298,9 @@ void FileCommands::Reopen(int k) {
         state_.LastOpenedFile = path;
         LoadFromFile(path);
     } else {
+        // Say why the entry goes, rather than dropping it without a word.
+        if (path != kEmptySlot)
+            prompter_.ShowErrorText("File not found: " + path + "\r\nIt is taken off the Reopen list.");
         options_.Recent[k] = kEmptySlot;
         RebuildReopenMenu();
     }
@@ -329,7 +333,11 @@ void FileCommands::Save() {
     if (i < 1 || i > store_.LayerCount) return;
     ShpLayer& L = store_.ShapeLayers[i];
     // Saved to its own files, the layer holds nothing the close must ask about.
-    if (SaveLayerTo(i, L.ShpPath + L.ShpName)) L.Modified = 0;
+    if (SaveLayerTo(i, L.ShpPath + L.ShpName)) {
+        L.Modified = 0;
+        if (hooks_.Status)
+            hooks_.Status("Saved " + L.ShpName + " (" + std::to_string(L.NumRecords) + " shapes)");
+    }
 }
 
 void FileCommands::SaveAs() {

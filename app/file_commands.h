@@ -81,6 +81,8 @@ struct FileHooks {
     // Shapes were edited in the view since the last undo; Clear All forgets it.
     std::function<bool()> ShapesEdited;
     std::function<void()> ForgetEdits;
+    // A short report for the status bar ("Saved nc.shp (100 shapes)").
+    std::function<void(const std::string&)> Status;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

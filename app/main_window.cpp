@@ -126,6 +126,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     hooks.SaveViewBitmap = [this](const std::string& p) { return SaveViewBitmap(p); };
     hooks.ResetView = [this] { ResetViewAfterClearAll(); };
     hooks.Changed = [this] { SyncFromState(); };
+    hooks.Status = [this](const std::string& text) { hintLabel_->setText(FsName(text)); };
     hooks.LongWork = [this](bool begin) { WorkBegins(begin); };
     hooks.IsBusy = [this] { return progress_.Busy(); };
     hooks.LayerTableChanged = [this] {

@@ -295,7 +295,7 @@ std::vector<std::string> DatabaseLogic::LinkFieldNames() const {
 bool DatabaseLogic::ChooseLinkFile(const std::string& path, std::string& vectorDbDir) {
     if (path.empty()) return false;
     if (!FileExists(path) || !FileExists(CompanionFile(path, ".dbf"))) {
-        prompter_.Message(MsgFamily::Error, 20);
+        prompter_.Message(MsgFamily::Error, 20, FileExists(path) ? ChangeFileExt(path, ".dbf") : path);
         return false;
     }
     vectorDbDir = DirectoryPart(path);

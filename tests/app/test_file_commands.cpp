@@ -143,7 +143,7 @@ TEST(FileCommands, RebuildMovesEachGapOnePlaceInOnePass) {
     EXPECT_EQ(ReopenCaptions(r)[1], "&1  ");
 }
 
-TEST(FileCommands, ReopenLoadsWithoutReorderingAndDropsMissingFilesSilently) {
+TEST(FileCommands, ReopenLoadsWithoutReorderingAndSaysWhyAMissingFileGoes) {
     Fixture f;
     const std::string nc = f.Sample("nc", "nc");
     const std::string world = f.Sample("world", "world");
@@ -159,11 +159,13 @@ TEST(FileCommands, ReopenLoadsWithoutReorderingAndDropsMissingFilesSilently) {
     f.commands.Reopen(0);
     EXPECT_EQ(f.store.LayerCount, 1);
     EXPECT_EQ(f.options.Recent, (std::array<std::string, 5>{{nc, world, " ", " ", " "}}));
-    EXPECT_TRUE(f.prompter.shown.empty());
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_NE(f.prompter.shown[0].value.find("gone.shp"), std::string::npos);
     EXPECT_EQ(f.state.ReopenCaptions[1], "&1 " + world);
 
-    f.commands.Reopen(4);  // an empty slot
+    f.commands.Reopen(4);  // an empty slot, without a word
     EXPECT_EQ(f.store.LayerCount, 1);
+    EXPECT_EQ(f.prompter.shown.size(), 1u);
 }
 
 TEST(FileCommands, MissingDbfGivesMessage20AndChangesNothing) {
@@ -263,7 +265,7 @@ TEST(FileCommands, CaptionAndLayerBoxFollowTheChosenLayer) {
     EXPECT_EQ(CaptionFor(""), "ZEMBA Editor: ");
     EXPECT_EQ(ShapeFileTypeRG(7), "P.A.L. MZ");
     EXPECT_EQ(ShapeFileTypeRG(39), "Rings");
-    EXPECT_EQ(ShapeFileTypeRG(2), "");
+    EXPECT_EQ(ShapeFileTypeRG(2), "Texts");
 
     Fixture f;
     ASSERT_TRUE(f.Open(f.Sample("nc", "nc")));
