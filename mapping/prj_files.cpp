@@ -96,6 +96,12 @@ std::string StatePlaneCrsName(const StatePlaneZone& z, long unit) {
 
 std::string ProjDefinition(const ProjectionBlock& b, const std::string& statePlaneDir, std::string* why) {
     if (why) why->clear();
+    // A system the package would refuse has no description either.
+    Result usable = CheckSystem(b);
+    if (!usable) {
+        if (why) *why = usable.reason;
+        return {};
+    }
     long unit = 0;
     if (!ResolveUnit(b, unit)) return {};
     const int code = static_cast<int>(b[kSlotCode]);
@@ -161,7 +167,7 @@ std::string ProjDefinition(const ProjectionBlock& b, const std::string& statePla
             if (UnitPart(unit).empty()) return {};
             std::string s = code == 3 ? "+proj=aea +lat_1=" + deg(2) + " +lat_2=" + deg(3)
                           : code == 4 ? "+proj=lcc +lat_1=" + deg(2) + " +lat_2=" + deg(3)
-                                      : "+proj=tmerc +k_0=" + Num(b[2] == 0 ? 1.0 : b[2]);
+                                      : "+proj=tmerc +k_0=" + Num(b[2]);
             s += " +lon_0=" + deg(4) + " +lat_0=" + deg(5) + " +x_0=" + Num(b[6]) + " +y_0=" + Num(b[7]);
             // Explicit axes in the block override the spheroid's.
             if (b[0] > 0 && b[1] > 1)
