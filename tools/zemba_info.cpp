@@ -82,6 +82,12 @@ int ScriptMain(int argc, char** argv, bool& handled) {
     std::string text;
     std::vector<std::string> layers;
     bool script = false;
+    if (!DuplicateScriptCommands().empty()) {
+        handled = true;
+        for (const std::string& name : DuplicateScriptCommands())
+            std::fprintf(stderr, "zemba-info: two script commands are named \"%s\"\n", name.c_str());
+        return 1;
+    }
     for (int a = 1; a < argc; ++a) {
         std::string arg = argv[a];
         if (arg == "--commands") {
