@@ -153,8 +153,9 @@ QWidget* TTransformer::BuildQuickViewPage() {
     g->addWidget(Edit("QuickViewEdit", "", true), 0, 1, 1, 3);
     quickViewImage_ = new QLabel;
     quickViewImage_->setObjectName("QuickViewImage");
-    quickViewImage_->setFixedSize(DlgPicture::kSize, DlgPicture::kSize);
     quickViewImage_->setFrameShape(QFrame::Box);
+    // The frame is drawn inside the widget: the picture keeps its full size within it.
+    quickViewImage_->setFixedSize(DlgPicture::kSize + 2 * quickViewImage_->frameWidth(), DlgPicture::kSize + 2 * quickViewImage_->frameWidth());
     g->addWidget(quickViewImage_, 1, 0, 8, 2);
     Row(g, 1, 2, "DLG Name", Edit("DLGName", "", true));
     Row(g, 2, 2, "Date", Edit("DLGDate", "", true));
@@ -341,8 +342,9 @@ QWidget* TTransformer::BuildShapeViewerPage() {
     g->addWidget(dump, 0, 2);
     shapeViewImage_ = new QLabel;
     shapeViewImage_->setObjectName("ShapeViewImage");
-    shapeViewImage_->setFixedSize(DlgPicture::kSize, DlgPicture::kSize);
     shapeViewImage_->setFrameShape(QFrame::Box);
+    // The frame is drawn inside the widget: the picture keeps its full size within it.
+    shapeViewImage_->setFixedSize(DlgPicture::kSize + 2 * shapeViewImage_->frameWidth(), DlgPicture::kSize + 2 * shapeViewImage_->frameWidth());
     g->addWidget(shapeViewImage_, 1, 0, 6, 2);
     Row(g, 1, 2, "File size words", Edit("ShapeViewEditFile", "0", true));
     Row(g, 2, 2, "Words read", Edit("ShapeViewEditFileDone", "0", true));
@@ -743,8 +745,8 @@ void TTransformer::DLGDXFExportBtnClick() {
         return;
     }
     auto* layer = findChild<QLineEdit*>("DXFLayerEdit");
-    const std::string name = DxfLayerName(S(layer->text()));
-    layer->setText(Q(name));
+    const std::string name = DxfLayerName(layer->text().toStdString());
+    layer->setText(QString::fromStdString(name));
     std::string dir = dlgDir_;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     const std::string path = dir + S(findChild<QLineEdit*>("DXFNameEdit")->text());
