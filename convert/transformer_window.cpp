@@ -36,6 +36,8 @@ namespace {
 QString Q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
 std::string S(const QString& s) { return s.toLatin1().toStdString(); }
 QString FileQ(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+// File names typed in the boxes, in the file system's encoding.
+std::string FileS(const QString& s) { return QFile::encodeName(s).toStdString(); }
 
 }  // namespace
 
@@ -661,7 +663,7 @@ void TTransformer::ImportFile(const std::string& chosen) {
     Result r = ChooseImportDlg(state_, chosen, dlgDir_, prompter_, page);
     if (!state_.DlgSelected) return;
     findChild<QLineEdit*>("DLGFileEdit")->setText(FileQ(FileNamePart(state_.DlgFileName)));
-    set("DXFNameEdit", page.DxfName);
+    findChild<QLineEdit*>("DXFNameEdit")->setText(FileQ(page.DxfName));
     DLGIRGClick();
     if (!r) {
         prompter_.ShowErrorText(r.reason);
@@ -683,12 +685,12 @@ void TTransformer::DLGIRGClick() {
     const std::string layer = layers[std::max(layerGroup_->checkedId(), 0)];
     findChild<QLineEdit*>("ShapeLayerEdit")->setText(Q(ShapeLayerText(layer)));
     auto* name = findChild<QLineEdit*>("ShapeNameEdit");
-    const std::string dxf = S(findChild<QLineEdit*>("DXFNameEdit")->text());
-    std::string current = S(name->text());
+    const std::string dxf = FileS(findChild<QLineEdit*>("DXFNameEdit")->text());
+    std::string current = FileS(name->text());
     if (current == "ShapeNameEdit") current.clear();
     std::string proposed = ShapeNameForLayer(current, lastProposedShapeName_, dxf, layer);
     if (proposed != current) lastProposedShapeName_ = proposed;
-    name->setText(Q(proposed));
+    name->setText(FileQ(proposed));
 }
 
 DlgShapeOptions TTransformer::ExportOptions() const {
@@ -708,7 +710,7 @@ void TTransformer::DLGShapeExportBtnClick() {
     auto set = [this](const char* name, long long v) { findChild<QLineEdit*>(name)->setText(QString::number(v)); };
     DlgShapeReport rep;
     setEnabled(false);
-    Result r = DLGShapeExport(state_, shapeDir_, S(findChild<QLineEdit*>("ShapeNameEdit")->text()), ExportOptions(),
+    Result r = DLGShapeExport(state_, shapeDir_, FileS(findChild<QLineEdit*>("ShapeNameEdit")->text()), ExportOptions(),
                               prompter_, *progress_, rep);
     setEnabled(true);
     for (const auto& line : rep.Memo) dlgMemo_->appendPlainText(Q(line));
@@ -731,7 +733,7 @@ void TTransformer::DLGShapeExportBtnClick() {
 }
 
 void TTransformer::DLGShapeExportDIRBtnClick() {
-    std::string name = S(findChild<QLineEdit*>("ShapeNameEdit")->text());
+    std::string name = FileS(findChild<QLineEdit*>("ShapeNameEdit")->text());
     if (name == "ShapeNameEdit") name += ".shp";
     std::string chosen = prompter_.ChooseSaveFile("Optional Shape Path Locator", shapeDir_, "Shape file here TOO(*.*)|*.*", name);
     if (chosen.empty()) return;
@@ -749,7 +751,7 @@ void TTransformer::DLGDXFExportBtnClick() {
     layer->setText(QString::fromStdString(name));
     std::string dir = dlgDir_;
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    const std::string path = dir + S(findChild<QLineEdit*>("DXFNameEdit")->text());
+    const std::string path = dir + FileS(findChild<QLineEdit*>("DXFNameEdit")->text());
     findChild<QLineEdit*>("DIPointOut")->setText("0");
     findChild<QLineEdit*>("DIAreaOut")->setText("0");
     DlgDxfReport rep;
