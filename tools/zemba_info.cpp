@@ -178,7 +178,8 @@ std::string Num(double v) {
     return s;
 }
 
-// JSON string from the file's 8-bit text, read as Latin-1.
+#ifndef ZEMBA_INFO_QT
+// Without Qt: JSON strings from the file's 8-bit text, read as Latin-1.
 std::string JsonString(const std::string& in) {
     std::string out = "\"";
     for (unsigned char c : in) {
@@ -241,6 +242,7 @@ void PrintJson(const ShpLayer& L, const Summary& s) {
     out += "]}\n";
     std::fputs(out.c_str(), stdout);
 }
+#endif
 
 #ifdef ZEMBA_INFO_QT
 // The JSON object through Qt's writer: text in the layer's encoding (its
