@@ -69,6 +69,14 @@ struct Ctx {
     PJ_CONTEXT* c = proj_context_create();
     ~Ctx() { proj_context_destroy(c); }
 };
+
+// One context a thread for writing .prj files: PROJ keeps what it read from
+// its database in the context, and a zone's file asks it much.
+PJ_CONTEXT* WriterContext() {
+    thread_local Ctx ctx;
+    proj_log_level(ctx.c, PJ_LOG_NONE);
+    return ctx.c;
+}
 struct Obj {
     PJ* p;
     ~Obj() {
@@ -83,42 +91,56 @@ void Replace(Obj& o, PJ* changed) {
     o.p = changed;
 }
 
-// The name ESRI gives a zone, from PROJ's database (its ESRI names and the
-// ESRI aliases of EPSG systems); empty when the database has none.
+struct EsriZoneName {
+    std::string name, registered;  // "NAD_1927_StatePlane_..._FIPS_0101", "EPSG:26729"
+};
+
+// Every state plane name ESRI gives in PROJ's database (its ESRI systems and
+// the ESRI aliases of EPSG ones), read once: the search scans whole tables.
+const std::vector<EsriZoneName>& EsriZoneNames(PJ_CONTEXT* c) {
+    static const std::vector<EsriZoneName> names = [c] {
+        std::vector<EsriZoneName> out;
+        const char* path = proj_context_get_database_path(c);
+        sqlite3* db = nullptr;
+        if (path && sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            const char* sql =
+                "SELECT alt_name, auth_name || ':' || code FROM alias_name WHERE table_name = 'projected_crs' AND "
+                "source = 'ESRI' AND alt_name GLOB 'NAD_19[28][73]_StatePlane_*' "
+                "UNION SELECT name, auth_name || ':' || code FROM projected_crs WHERE auth_name = 'ESRI' AND "
+                "name GLOB 'NAD_19[28][73]_StatePlane_*' ORDER BY 1, 2";
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK)
+                while (sqlite3_step(st) == SQLITE_ROW) {
+                    const unsigned char* n = sqlite3_column_text(st, 0);
+                    const unsigned char* id = sqlite3_column_text(st, 1);
+                    if (n && id) out.push_back({reinterpret_cast<const char*>(n), reinterpret_cast<const char*>(id)});
+                }
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        return out;
+    }();
+    return names;
+}
+
+// The name ESRI gives a zone and the systems registered under it; empty
+// when PROJ's database has none.
 std::string EsriStatePlaneName(PJ_CONTEXT* c, bool nad83, long fips, const std::string& suffix,
                                std::vector<std::string>* registered = nullptr) {
-    const char* path = proj_context_get_database_path(c);
-    sqlite3* db = nullptr;
-    if (!path || sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return {};
-    }
-    char wanted[96];
-    std::snprintf(wanted, sizeof wanted, "NAD_%s_StatePlane_*_FIPS_%04ld%s", nad83 ? "1983" : "1927", fips,
-                  suffix.c_str());
-    const char* sql =
-        "SELECT alt_name, auth_name || ':' || code FROM alias_name WHERE table_name = 'projected_crs' AND "
-        "source = 'ESRI' AND alt_name GLOB ?1 "
-        "UNION SELECT name, auth_name || ':' || code FROM projected_crs WHERE auth_name = 'ESRI' AND name GLOB ?1 "
-        "ORDER BY 1, 2";
-    sqlite3_stmt* st = nullptr;
+    char tail[48];
+    std::snprintf(tail, sizeof tail, "_FIPS_%04ld%s", fips, suffix.c_str());
+    const std::string prefix = nad83 ? "NAD_1983_StatePlane_" : "NAD_1927_StatePlane_";
+    const std::string end = tail;
     std::string name;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(st, 1, wanted, -1, SQLITE_TRANSIENT);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const unsigned char* t = sqlite3_column_text(st, 0);
-            std::string n = t ? reinterpret_cast<const char*>(t) : "";
-            // GLOB's '*' may not swallow a "_Feet" the suffix left out.
-            const std::string tail = wanted + std::string(wanted).rfind("_FIPS_");
-            if (n.size() < tail.size() || n.compare(n.size() - tail.size(), tail.size(), tail) != 0) continue;
-            if (!name.empty() && n != name) continue;  // the first name; every system it names
-            name = n;
-            const unsigned char* id = sqlite3_column_text(st, 1);
-            if (registered && id) registered->push_back(reinterpret_cast<const char*>(id));
-        }
+    for (const EsriZoneName& z : EsriZoneNames(c)) {
+        const std::string& n = z.name;
+        if (n.size() <= prefix.size() + end.size() || n.compare(0, prefix.size(), prefix) != 0 ||
+            n.compare(n.size() - end.size(), end.size(), end) != 0)
+            continue;
+        if (!name.empty() && n != name) continue;  // the first name; every system it names
+        name = n;
+        if (registered) registered->push_back(z.registered);
     }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
     return name;
 }
 
@@ -301,12 +323,11 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& st
     const std::string def = ProjDefinition(b, statePlaneDir, &why);
     if (def.empty())
         return Result::Fail("no .prj can be written for this coordinate system" + (why.empty() ? "" : ": " + why));
-    Ctx ctx;
-    proj_log_level(ctx.c, PJ_LOG_NONE);
-    Obj crs{proj_create(ctx.c, def.c_str())};
+    PJ_CONTEXT* const c = WriterContext();
+    Obj crs{proj_create(c, def.c_str())};
     if (!crs.p) return Result::Fail("PROJ cannot describe " + def);
     // ESRI WKT carries no datum shift: describe the system itself.
-    if (proj_get_type(crs.p) == PJ_TYPE_BOUND_CRS) Replace(crs, proj_get_source_crs(ctx.c, crs.p));
+    if (proj_get_type(crs.p) == PJ_TYPE_BOUND_CRS) Replace(crs, proj_get_source_crs(c, crs.p));
 
     const int code = static_cast<int>(b[kSlotCode]);
     const int datum = static_cast<int>(b[kSlotDatum]);
@@ -320,8 +341,8 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& st
     const int geoEpsg = code == 2 ? (haveZone ? StatePlaneGeographicEpsg(zone, datum) : 0) : GeographicEpsg(b);
     const bool projected = proj_get_type(crs.p) == PJ_TYPE_PROJECTED_CRS;
     if (projected && geoEpsg) {
-        Obj geo{proj_create(ctx.c, ("EPSG:" + std::to_string(geoEpsg)).c_str())};
-        if (geo.p) Replace(crs, proj_crs_alter_geodetic_crs(ctx.c, crs.p, geo.p));
+        Obj geo{proj_create(c, ("EPSG:" + std::to_string(geoEpsg)).c_str())};
+        if (geo.p) Replace(crs, proj_crs_alter_geodetic_crs(c, crs.p, geo.p));
     }
     if (projected) {
         // A system PROJ has registered is written under its registered (for
@@ -334,13 +355,15 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& st
             // it places points where the package does. Identification alone
             // could take another state's zone of the same figures.
             std::vector<std::string> registered;
-            const std::string name = StatePlaneCrsName(ctx.c, zone, unit, &registered);
+            const std::string name = StatePlaneCrsName(c, zone, unit, &registered);
             PJ* fits = nullptr;
             for (std::size_t k = 0; geoEpsg && !fits && k < registered.size(); ++k) {
-                PJ* candidate = proj_create(ctx.c, registered[k].c_str());
-                if (candidate && SamePlacement(ctx.c, crs.p, candidate, StatePlaneAngle(zone.Table[2]),
-                                               StatePlaneAngle(zone.Kind == StatePlaneKind::Polyconic ? zone.Table[3]
-                                                                                                      : zone.Table[6])))
+                PJ* candidate = proj_create(c, registered[k].c_str());
+                // Equal figures need no trial; a registered form of its own is tried on points.
+                if (candidate && (proj_is_equivalent_to(candidate, crs.p, PJ_COMP_EQUIVALENT) ||
+                                  SamePlacement(c, crs.p, candidate, StatePlaneAngle(zone.Table[2]),
+                                                StatePlaneAngle(zone.Kind == StatePlaneKind::Polyconic ? zone.Table[3]
+                                                                                                       : zone.Table[6]))))
                     fits = candidate;
                 else if (candidate)
                     proj_destroy(candidate);
@@ -348,13 +371,13 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& st
             if (fits)
                 Replace(crs, fits);
             else
-                Replace(crs, proj_alter_name(ctx.c, crs.p, name.c_str()));
+                Replace(crs, proj_alter_name(c, crs.p, name.c_str()));
         } else {
-            same = geoEpsg ? RegisteredEqual(ctx.c, crs.p) : nullptr;
+            same = geoEpsg ? RegisteredEqual(c, crs.p) : nullptr;
             if (same) Replace(crs, same);
         }
         if (!haveZone && !same) {
-            Obj geo{proj_crs_get_geodetic_crs(ctx.c, crs.p)};
+            Obj geo{proj_crs_get_geodetic_crs(c, crs.p)};
             const char* g = geo.p ? proj_get_name(geo.p) : nullptr;
             std::string geoName = g && std::string(g) != "unknown" ? NamePart(g) : std::string();
             if (geoName.empty() && datum >= 0 && datum < kDatumRows) geoName = DatumListName(datum);
@@ -365,13 +388,13 @@ Result PrjText(const ProjectionBlock& b, std::string& wkt, const std::string& st
                                        : code == 4 ? "Lambert_Conformal_Conic"
                                                    : "Transverse_Mercator";
             const std::string name = geoName + "_" + method;
-            Replace(crs, proj_alter_name(ctx.c, crs.p, name.c_str()));
+            Replace(crs, proj_alter_name(c, crs.p, name.c_str()));
         }
     } else if (!geoEpsg && datum >= 0 && datum < kDatumRows) {
-        Replace(crs, proj_alter_name(ctx.c, crs.p, (std::string("GCS_") + DatumListName(datum)).c_str()));
+        Replace(crs, proj_alter_name(c, crs.p, (std::string("GCS_") + DatumListName(datum)).c_str()));
     }
     const char* opts[] = {"MULTILINE=NO", nullptr};
-    const char* text = proj_as_wkt(ctx.c, crs.p, PJ_WKT1_ESRI, opts);
+    const char* text = proj_as_wkt(c, crs.p, PJ_WKT1_ESRI, opts);
     if (!text) return Result::Fail("PROJ cannot write " + def + " as ESRI WKT");
     wkt = text;
     return Result::Ok();
