@@ -213,7 +213,10 @@ SetClassesResult SetClasses(LayerStore& store, int layer, int field, int n, Clas
     if (ShownVisible(store.SymLayers[layer]) == 1) CopyLayerStyleToObjects(store, layer);
     SymLayer& sym = store.SymLayers[layer];
     sym.NumClasses = n;
-    sym.ClassBreaks = r.Breaks;
+    // The layer keeps the breaks as its side file and project files mean
+    // them: offsets from the minimum in 1..N, element 0 unused.
+    sym.ClassBreaks.assign(r.Breaks.size(), 0.0);
+    for (std::size_t j = 1; j < r.Breaks.size(); ++j) sym.ClassBreaks[j] = r.Breaks[j] - r.Breaks[0];
     const Family fam = FamilyOf(L.ShapeType);
     r.Counts.assign(static_cast<std::size_t>(n) + 1, 0);
     const double width = numbers > 0 ? (mx - mn) / n : 0;

@@ -1,5 +1,7 @@
 #include "attributes/classify_window.h"
 
+#include "text/layer_codec.h"
+
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QComboBox>
@@ -195,10 +197,13 @@ void TRenderFrm::SetValuesClick() {
     }
     if (r.Ok) {
         values_->clear();
+        const int L = session_.Layer();
+        const LayerCodec& codec = LayerCodec::For(
+            L >= 1 && L < static_cast<int>(store_.ShapeLayers.size()) ? store_.ShapeLayers[L].CodePage : std::string());
         for (std::size_t k = 0; k < r.Values.size(); ++k)
-            values_->addItem(QString::fromLatin1(r.Values[k].c_str()) + "  (" + QString::number(r.Counts[k]) + ")");
+            values_->addItem(codec.ToUnicode(r.Values[k]) + "  (" + QString::number(r.Counts[k]) + ")");
         classes_->clear();
-        if (!r.Notice.empty()) QMessageBox::information(this, windowTitle(), QString::fromLatin1(r.Notice.c_str()));
+        if (!r.Notice.empty()) QMessageBox::information(this, windowTitle(), QString::fromStdString(r.Notice));
     }
     ShowState();
 }
@@ -221,7 +226,7 @@ void TRenderFrm::SetClassesClick() {
     classes_->clear();
     for (const std::string& l : r.Labels) classes_->addItem(QString::fromStdString(l));
     values_->clear();
-    if (!r.Notice.empty()) QMessageBox::information(this, windowTitle(), QString::fromLatin1(r.Notice.c_str()));
+    if (!r.Notice.empty()) QMessageBox::information(this, windowTitle(), QString::fromStdString(r.Notice));
     ShowState();
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "attributes/database.h"
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 
 class QComboBox;
 class QLabel;

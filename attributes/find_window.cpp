@@ -16,13 +16,20 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "text/layer_codec.h"
 #include "view/styles.h"
 
 namespace zemba {
 
 namespace {
 
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
+// Values are shown and typed in the layer's own encoding.
+const LayerCodec& CodecOf(const LayerStore& store) {
+    const std::int32_t i = store.CurrentLayer;
+    static const std::string none;
+    return LayerCodec::For(i >= 1 && i < static_cast<std::int32_t>(store.ShapeLayers.size()) ? store.ShapeLayers[i].CodePage
+                                                                                             : none);
+}
 
 // Greys out the combo entries that have no meaning here.
 void DisableItems(QComboBox* c, bool (*available)(int)) {
@@ -200,7 +207,8 @@ void TSearchForm::FillValues() {
         cache_ = DistinctValues(store_, store_.CurrentLayer, store_.CurrentField);
     }
     values_->clear();
-    for (const std::string& v : cache_.Values) values_->addItem(Latin1(v));
+    const LayerCodec& codec = CodecOf(store_);
+    for (const std::string& v : cache_.Values) values_->addItem(codec.ToUnicode(v));
     cacheValid_ = true;
 }
 
@@ -216,7 +224,7 @@ void TSearchForm::Show(const FindResult& r) {
     grid_->setRowCount(static_cast<int>(rows.size()));
     for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
         grid_->setItem(k, 0, new QTableWidgetItem(QString::number(rows[k].Shape)));
-        grid_->setItem(k, 1, new QTableWidgetItem(Latin1(rows[k].Value)));
+        grid_->setItem(k, 1, new QTableWidgetItem(CodecOf(store_).ToUnicode(rows[k].Value)));
     }
 }
 
@@ -225,7 +233,7 @@ void TSearchForm::FindTextClick() {
     FindResult r;
     {
         WindowProgress::Scope busy(progress_, Controls());
-        r = FindText(store_, store_.CurrentLayer, store_.CurrentField, text_->text().toLatin1().toStdString(), progress_);
+        r = FindText(store_, store_.CurrentLayer, store_.CurrentField, CodecOf(store_).FromUnicode(text_->text()), progress_);
     }
     Show(r);
 }
@@ -237,7 +245,7 @@ void TSearchForm::FindValueClick() {
     {
         WindowProgress::Scope busy(progress_, Controls());
         r = FindValue(store_, store_.CurrentLayer, store_.CurrentField, static_cast<CompareOp>(compare_->currentIndex()),
-                      values_->currentItem()->text().toLatin1().toStdString(), progress_);
+                      CodecOf(store_).FromUnicode(values_->currentItem()->text()), progress_);
     }
     if (r.ErrorNumber == 4) {
         if (hooks_.prompter)
@@ -248,7 +256,7 @@ void TSearchForm::FindValueClick() {
     }
     Show(r);
     QString text = QString::number(store_.HitCount);
-    if (!r.Notice.empty()) text += "\n" + Latin1(r.Notice);
+    if (!r.Notice.empty()) text += "\n" + QString::fromStdString(r.Notice);
     QMessageBox::information(this, windowTitle(), text);
 }
 

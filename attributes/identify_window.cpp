@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 
 namespace zemba {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "attributes/database.h"
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 
 class QPagedPaintDevice;
 

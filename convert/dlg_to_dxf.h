@@ -11,7 +11,7 @@ namespace zemba {
 struct DlgDxfReport {
     std::int64_t LinesWritten = 0;
     std::int64_t Vertices = 0;
-    std::string Layer;  // the name as written (upper-cased, trimmed)
+    std::string Layer;  // the name as written (upper-cased, trimmed), in UTF-8
     std::string Hint;
 };
 
@@ -19,8 +19,14 @@ struct DlgDxfReport {
 // four digits.
 std::string DxfNumber(double v);
 
-// The layer name as the export writes it.
+// The layer name as the export writes it, from UTF-8 text (bytes that are
+// not UTF-8 are taken as code page 1252): trimmed, upper-cased, with the
+// characters DXF forbids in names (<>/\":;?*|=`, and controls) and those
+// code page 1252 lacks replaced by '_'. The result is UTF-8.
 std::string DxfLayerName(const std::string& typed);
+// UTF-8 text in the drawing's code page (1252, "ANSI_1252" in its header);
+// '?' for what the code page lacks.
+std::string DxfCodePageText(const std::string& text);
 
 // Writes `dxfPath` from the lines of `dlgPath`; width is 0-3. The file is
 // put in place only when complete.

@@ -141,6 +141,7 @@ Result WriteShapes(const std::vector<OutShape>& shapes, int type, AtomicFile& sh
 void FillCodes(db::DbfTable& t, const DlgShapeOptions& o, const std::string& attrText, std::int64_t attrCount,
                std::int64_t n, Prompter& prompter) {
     const std::int64_t pairs = std::min<std::int64_t>(attrCount, static_cast<std::int64_t>(attrText.size() / 12) + 1);
+    bool coded = false;
     for (std::int64_t w = 1; w <= pairs; ++w) {
         std::int64_t major = 0, minor = 0;
         if (!DlgAttributePair(attrText, static_cast<int>(w), major, minor)) {
@@ -157,6 +158,9 @@ void FillCodes(db::DbfTable& t, const DlgShapeOptions& o, const std::string& att
             case amMajorMinor: {
                 t.SetField("MAJOR", major);
                 t.SetField("MINOR", minor);
+                // The entity label is the first pair; later pairs qualify it.
+                if (coded) break;
+                coded = true;
                 char code[48];
                 std::snprintf(code, sizeof code, "%03lld%04lld", static_cast<long long>(major),
                               static_cast<long long>(minor));

@@ -11,8 +11,9 @@
 
 namespace zemba {
 
-const char* const kShapeViewerTypeItems[16] = {"Points",  "Lines",   "Areas",  "MultiPnt", "PointsM",  "LinesM",
-                                               "AreasM",  "MPntM",   "PointsZ", "LinesZ",  "AreasZ",   "MPntZ",
+// Types 11..18 carry Z (and M), types 21..28 M only, as the format has it.
+const char* const kShapeViewerTypeItems[16] = {"Points",  "Lines",   "Areas",  "MultiPnt", "PointsZ",  "LinesZ",
+                                               "AreasZ",  "MPntZ",   "PointsM", "LinesM",  "AreasM",   "MPntM",
                                                "Fan MZ",  "Strip MZ", "OIPoly", "Rings"};
 
 int ShapeFileTypeItem(std::int32_t type) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <climits>
 #include <map>
 #include <sstream>
@@ -200,7 +201,8 @@ bool ReadWhole(std::string_view s, std::int64_t& v) {
 bool ReadReal(std::string_view s, double& v) {
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+    // "nan" and "inf" parse, but no survey means them: bad numbers like any other.
+    return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(v);
 }
 
 std::string Plural(std::int64_t n, const char* one, const char* many) {

@@ -36,6 +36,8 @@ namespace {
 QString Q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
 std::string S(const QString& s) { return s.toLatin1().toStdString(); }
 QString FileQ(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+// File names typed in the boxes, in the file system's encoding.
+std::string FileS(const QString& s) { return QFile::encodeName(s).toStdString(); }
 
 }  // namespace
 
@@ -153,8 +155,9 @@ QWidget* TTransformer::BuildQuickViewPage() {
     g->addWidget(Edit("QuickViewEdit", "", true), 0, 1, 1, 3);
     quickViewImage_ = new QLabel;
     quickViewImage_->setObjectName("QuickViewImage");
-    quickViewImage_->setFixedSize(DlgPicture::kSize, DlgPicture::kSize);
     quickViewImage_->setFrameShape(QFrame::Box);
+    // The frame is drawn inside the widget: the picture keeps its full size within it.
+    quickViewImage_->setFixedSize(DlgPicture::kSize + 2 * quickViewImage_->frameWidth(), DlgPicture::kSize + 2 * quickViewImage_->frameWidth());
     g->addWidget(quickViewImage_, 1, 0, 8, 2);
     Row(g, 1, 2, "DLG Name", Edit("DLGName", "", true));
     Row(g, 2, 2, "Date", Edit("DLGDate", "", true));
@@ -341,8 +344,9 @@ QWidget* TTransformer::BuildShapeViewerPage() {
     g->addWidget(dump, 0, 2);
     shapeViewImage_ = new QLabel;
     shapeViewImage_->setObjectName("ShapeViewImage");
-    shapeViewImage_->setFixedSize(DlgPicture::kSize, DlgPicture::kSize);
     shapeViewImage_->setFrameShape(QFrame::Box);
+    // The frame is drawn inside the widget: the picture keeps its full size within it.
+    shapeViewImage_->setFixedSize(DlgPicture::kSize + 2 * shapeViewImage_->frameWidth(), DlgPicture::kSize + 2 * shapeViewImage_->frameWidth());
     g->addWidget(shapeViewImage_, 1, 0, 6, 2);
     Row(g, 1, 2, "File size words", Edit("ShapeViewEditFile", "0", true));
     Row(g, 2, 2, "Words read", Edit("ShapeViewEditFileDone", "0", true));
@@ -659,7 +663,7 @@ void TTransformer::ImportFile(const std::string& chosen) {
     Result r = ChooseImportDlg(state_, chosen, dlgDir_, prompter_, page);
     if (!state_.DlgSelected) return;
     findChild<QLineEdit*>("DLGFileEdit")->setText(FileQ(FileNamePart(state_.DlgFileName)));
-    set("DXFNameEdit", page.DxfName);
+    findChild<QLineEdit*>("DXFNameEdit")->setText(FileQ(page.DxfName));
     DLGIRGClick();
     if (!r) {
         prompter_.ShowErrorText(r.reason);
@@ -681,12 +685,12 @@ void TTransformer::DLGIRGClick() {
     const std::string layer = layers[std::max(layerGroup_->checkedId(), 0)];
     findChild<QLineEdit*>("ShapeLayerEdit")->setText(Q(ShapeLayerText(layer)));
     auto* name = findChild<QLineEdit*>("ShapeNameEdit");
-    const std::string dxf = S(findChild<QLineEdit*>("DXFNameEdit")->text());
-    std::string current = S(name->text());
+    const std::string dxf = FileS(findChild<QLineEdit*>("DXFNameEdit")->text());
+    std::string current = FileS(name->text());
     if (current == "ShapeNameEdit") current.clear();
     std::string proposed = ShapeNameForLayer(current, lastProposedShapeName_, dxf, layer);
     if (proposed != current) lastProposedShapeName_ = proposed;
-    name->setText(Q(proposed));
+    name->setText(FileQ(proposed));
 }
 
 DlgShapeOptions TTransformer::ExportOptions() const {
@@ -706,7 +710,7 @@ void TTransformer::DLGShapeExportBtnClick() {
     auto set = [this](const char* name, long long v) { findChild<QLineEdit*>(name)->setText(QString::number(v)); };
     DlgShapeReport rep;
     setEnabled(false);
-    Result r = DLGShapeExport(state_, shapeDir_, S(findChild<QLineEdit*>("ShapeNameEdit")->text()), ExportOptions(),
+    Result r = DLGShapeExport(state_, shapeDir_, FileS(findChild<QLineEdit*>("ShapeNameEdit")->text()), ExportOptions(),
                               prompter_, *progress_, rep);
     setEnabled(true);
     for (const auto& line : rep.Memo) dlgMemo_->appendPlainText(Q(line));
@@ -729,7 +733,7 @@ void TTransformer::DLGShapeExportBtnClick() {
 }
 
 void TTransformer::DLGShapeExportDIRBtnClick() {
-    std::string name = S(findChild<QLineEdit*>("ShapeNameEdit")->text());
+    std::string name = FileS(findChild<QLineEdit*>("ShapeNameEdit")->text());
     if (name == "ShapeNameEdit") name += ".shp";
     std::string chosen = prompter_.ChooseSaveFile("Optional Shape Path Locator", shapeDir_, "Shape file here TOO(*.*)|*.*", name);
     if (chosen.empty()) return;
@@ -743,11 +747,11 @@ void TTransformer::DLGDXFExportBtnClick() {
         return;
     }
     auto* layer = findChild<QLineEdit*>("DXFLayerEdit");
-    const std::string name = DxfLayerName(S(layer->text()));
-    layer->setText(Q(name));
+    const std::string name = DxfLayerName(layer->text().toStdString());
+    layer->setText(QString::fromStdString(name));
     std::string dir = dlgDir_;
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    const std::string path = dir + S(findChild<QLineEdit*>("DXFNameEdit")->text());
+    const std::string path = dir + FileS(findChild<QLineEdit*>("DXFNameEdit")->text());
     findChild<QLineEdit*>("DIPointOut")->setText("0");
     findChild<QLineEdit*>("DIAreaOut")->setText("0");
     DlgDxfReport rep;

@@ -194,7 +194,7 @@ struct SymLayer {
     std::int32_t LabelFontHeight = 0;
     std::int32_t LabelRotation = 0;
     std::int32_t LabelField = 0;
-    std::vector<double> ClassBreaks;  // from 0, NumClasses + 1 entries
+    std::vector<double> ClassBreaks;  // NumClasses + 1 entries; [j] the top of class j less the minimum
     std::vector<SymObj> SymObjs;      // from 1
 };
 

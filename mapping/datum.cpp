@@ -1,5 +1,6 @@
 #include "mapping/datum.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -152,8 +153,16 @@ bool DatumShift(int from, int to, double& lon, double& lat, const DatumReport& r
         Report(report, 2);
         return false;
     }
+    // Near a pole or the antimeridian the shift can leave the valid range:
+    // a longitude it takes past +-180 comes back into -180..180 (one given
+    // outside that range stays on its side), and a latitude past a pole
+    // stops at the pole.
+    if (std::fabs(lam) > M_PI && std::fabs(lon) <= M_PI) {
+        lam = std::remainder(lam, 2 * M_PI);
+        if (lam == -M_PI && lon > 0) lam = M_PI;
+    }
     lon = lam;
-    lat = phi;
+    lat = std::clamp(phi, -M_PI / 2, M_PI / 2);
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "core/shp_writer.h"
 #include "mapping/datum.h"
 #include "mapping/prj_files.h"
+#include "mapping/state_plane.h"
 
 // The package's header declares C functions without C linkage of its own.
 extern "C" {
@@ -214,6 +215,99 @@ double DdToDms(double degrees) {
     return s * (d * 1000000.0 + m * 1000.0 + sec);
 }
 
+Result CheckSystem(const ProjectionBlock& b) {
+    const double code = b[kSlotCode];
+    if (!(code >= 0 && code <= 30) || code != std::floor(code))
+        return Result::Fail("projection \"" +
+                            std::string(code >= 0 && code < kProjectionCount ? kProjectionNames[static_cast<int>(code)] : "?") +
+                            "\" has no transformation");
+    if (code == 1) {
+        const double z = std::fabs(b[kSlotZone]);
+        if (z < 1 || z > 60) return Result::Fail("UTM zone must be 1..60: Illegal zone number");
+    }
+    const double sph = b[kSlotSpheroid];
+    if (!(sph >= 0 && sph <= 30)) return Result::Fail("spheroid code out of range");
+    for (int k = 0; k < 15; ++k)
+        if (!std::isfinite(b[k])) return Result::Fail("a parameter is not a number");
+
+    const int c = static_cast<int>(code);
+    const double mode = b[c == 8 ? 8 : 12];
+    std::string why;
+    // A latitude past a pole (strict: a scale true at a pole collapses the map).
+    auto latitude = [&](int slot, const char* name, bool poleAllowed = true) {
+        if (!why.empty()) return;
+        const double d = std::fabs(DmsToDd(b[slot]));
+        if (d > 90 || (!poleAllowed && d >= 90)) why = std::string(name) + " must lie " + (poleAllowed ? "within" : "inside") + " -90..90 degrees";
+    };
+    auto positive = [&](int slot, const char* name, double upTo = 0) {
+        if (!why.empty()) return;
+        if (!(b[slot] > 0) || (upTo > 0 && b[slot] > upTo))
+            why = std::string(name) + (upTo > 0 ? " must be above 0 and at most " + std::to_string(static_cast<int>(upTo)) : " must be above 0");
+    };
+    switch (c) {
+        case 3:
+        case 4:
+            latitude(2, "the first standard parallel");
+            latitude(3, "the second standard parallel");
+            latitude(5, "the latitude of origin");
+            break;
+        case 5: latitude(5, "the latitude of true scale", false); break;
+        case 6: latitude(5, "the latitude of true scale"); break;
+        case 7:
+        case 10:
+        case 19: latitude(5, "the latitude of origin"); break;
+        case 8:
+            if (mode == 0) latitude(2, "the standard parallel");
+            else {
+                latitude(2, "the first standard parallel");
+                latitude(3, "the second standard parallel");
+            }
+            latitude(5, "the latitude of origin");
+            break;
+        case 9:
+            positive(2, "the scale factor", 2);
+            latitude(5, "the latitude of origin");
+            break;
+        case 11:
+        case 12:
+        case 13:
+        case 14: latitude(5, "the latitude of the centre"); break;
+        case 15:
+            positive(2, "the height of the perspective point");
+            latitude(5, "the latitude of the centre");
+            break;
+        case 17: latitude(5, "the latitude of true scale", false); break;
+        case 20:
+            positive(2, "the scale factor", 2);
+            latitude(5, "the latitude of origin");
+            if (mode == 0) {
+                latitude(9, "the latitude of the first point");
+                latitude(11, "the latitude of the second point");
+            }
+            break;
+        case 22:
+            if (mode == 0) {
+                positive(8, "the satellite's period of revolution");
+            } else {
+                const double sat = b[2], path = b[3];
+                if (sat != std::floor(sat) || sat < 1 || sat > 5)
+                    why = "the Landsat satellite number must be 1..5";
+                else if (path != std::floor(path) || path < 1 || path > (sat <= 3 ? 251 : 233))
+                    why = "the Landsat path must be 1.." + std::to_string(sat <= 3 ? 251 : 233) + " for satellite " +
+                          std::to_string(static_cast<int>(sat));
+            }
+            break;
+        case 30:
+            positive(2, "the oval's shape m");
+            positive(3, "the oval's shape n");
+            latitude(5, "the latitude of the centre");
+            break;
+        default: break;
+    }
+    if (!why.empty()) return Result::Fail("projection \"" + std::string(kProjectionNames[c]) + "\": " + why);
+    return Result::Ok();
+}
+
 std::string ProgramDirectory() {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -334,23 +428,10 @@ Result Transformer::Init(const ProjectionBlock& in, const ProjectionBlock& out, 
     fn27.push_back('\0');
     fn83.push_back('\0');
 
-    auto checkSystem = [&](const ProjectionBlock& b, const char* role) -> Result {
-        const double code = b[kSlotCode];
-        if (!(code >= 0 && code <= 30) || code != std::floor(code))
-            return Result::Fail(std::string(role) + " projection \"" +
-                                (code >= 0 && code < kProjectionCount ? kProjectionNames[static_cast<int>(code)] : "?") +
-                                "\" has no transformation");
-        if (code == 1) {
-            const double z = std::fabs(b[kSlotZone]);
-            if (z < 1 || z > 60) return Result::Fail(std::string(role) + " UTM zone must be 1..60: Illegal zone number");
-        }
-        const double sph = b[kSlotSpheroid];
-        if (!(sph >= 0 && sph <= 30)) return Result::Fail(std::string(role) + " spheroid code out of range");
-        return Result::Ok();
-    };
-    Result r = checkSystem(in, "Source");
-    if (r) r = checkSystem(out, "Target");
-    if (!r) return fail(r.reason);
+    Result r = CheckSystem(in);
+    if (!r) return fail("Source " + r.reason);
+    r = CheckSystem(out);
+    if (!r) return fail("Target " + r.reason);
 
     auto zoneOf = [](const ProjectionBlock& b) -> long {
         if (b[kSlotCode] == 1) return static_cast<long>(b[kSlotZone]);
@@ -406,19 +487,102 @@ Result Transformer::Init(const ProjectionBlock& in, const ProjectionBlock& out, 
         if (report) report("Datum Conversion: a datum without parameters: no datum shift");
         datum_ = false;
     }
+    // The oblated equal-area forward routine adds the false northing to x
+    // and the false easting to y (its inverse takes them the right way).
+    oea_ = !dstGeo_ && out[kSlotCode] == 30;
+    oeaFe_ = out[6];
+    oeaFn_ = out[7];
+    r = SetReach(in, dir, srcReach_);
+    if (r) r = SetReach(out, dir, dstReach_);
+    if (!r) return fail(r.reason);
     reports.Flush(report);
+    return Result::Ok();
+}
+
+namespace {
+
+constexpr double kHalfPi = M_PI / 2;
+constexpr double kD2R = M_PI / 180;
+
+// Distance along the meridian from the equator to latitude phi.
+double MeridianDistance(double a, double es, double phi) {
+    const double e4 = es * es, e6 = e4 * es;
+    return a * ((1 - es / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
+                (3 * es / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
+                (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) - (35 * e6 / 3072) * std::sin(6 * phi));
+}
+
+}  // namespace
+
+bool Transformer::Reach::Within(double lon) const {
+    return !on || std::fabs(std::remainder(lon - cm, 2 * M_PI)) <= limit;
+}
+
+bool Transformer::Reach::NorthingWithin(double y) const {
+    // Past the northing of a pole the package's inverse answers with the pole.
+    return !on || std::fabs((y - fn) / k0 + m0) <= MeridianDistance(a, es, kHalfPi) + 1;
+}
+
+Result Transformer::SetReach(const ProjectionBlock& b, const std::string& statePlaneDir, Reach& r) const {
+    r = Reach{};
+    const int code = static_cast<int>(b[kSlotCode]);
+    double lat0 = 0;
+    auto axes = [&] {
+        double major = 0, minor = 0;
+        SpheroidAxes(static_cast<int>(b[kSlotSpheroid]), major, minor);
+        r.a = major;
+        r.es = major > 0 ? 1 - (minor * minor) / (major * major) : 0;
+    };
+    if (code == 1) {
+        axes();
+        const double zone = b[kSlotZone];
+        r.cm = (6 * std::fabs(zone) - 183) * kD2R;
+        r.limit = kUtmReachDegrees * kD2R;
+        r.k0 = 0.9996;
+        r.fn = zone < 0 ? 10000000 : 0;
+    } else if (code == 9) {
+        axes();
+        r.cm = DmsToDd(b[4]) * kD2R;
+        r.limit = kTmReachDegrees * kD2R;
+        r.k0 = b[2];
+        r.fn = b[7];
+        lat0 = DmsToDd(b[5]) * kD2R;
+    } else if (code == 2) {
+        StatePlaneZone z;
+        if (!ReadStatePlaneZone(static_cast<long>(b[kSlotSpZone]), static_cast<int>(b[kSlotSpheroid]), statePlaneDir, z))
+            return Result::Ok();  // the package has accepted the zone; no reach to add
+        if (z.Kind != StatePlaneKind::TransverseMercator) return Result::Ok();
+        r.a = z.A;
+        r.es = z.Es;
+        r.cm = StatePlaneAngle(z.Table[2]) * kD2R;
+        r.limit = kTmReachDegrees * kD2R;
+        r.k0 = z.Table[3];
+        r.fn = z.Table[8];
+        lat0 = StatePlaneAngle(z.Table[6]) * kD2R;
+    } else {
+        return Result::Ok();
+    }
+    if (!(r.k0 > 0) || !(r.a > 0)) return Result::Fail("the transverse Mercator scale or spheroid is unusable");
+    r.m0 = MeridianDistance(r.a, r.es, lat0);
+    r.on = true;
     return Result::Ok();
 }
 
 bool Transformer::Convert(double& x, double& y) const {
     if (identity_) return true;
     double lon, lat;
+    // A latitude past a pole is refused, not projected; so is a point farther
+    // from a transverse Mercator meridian than its series hold.
+    const double poleSlack = 1e-12;
     if (srcGeo_) {
         lon = x * srcFactor_;
         lat = y * srcFactor_;
+        if (!(std::fabs(lat) <= kHalfPi + poleSlack) || !std::isfinite(lon)) return false;
     } else {
         const double xs = scaleSrc_ ? x * srcFactor_ : x, ys = scaleSrc_ ? y * srcFactor_ : y;
+        if (!srcReach_.NorthingWithin(ys)) return false;
         if (inv_(xs, ys, &lon, &lat) != 0) return false;
+        if (!(std::fabs(lat) <= kHalfPi + poleSlack) || !std::isfinite(lon) || !srcReach_.Within(lon)) return false;
     }
     if (datum_ && !DatumShift(srcDatum_, dstDatum_, lon, lat)) return false;
     double X, Y;
@@ -426,7 +590,12 @@ bool Transformer::Convert(double& x, double& y) const {
         X = lon * dstFactor_;
         Y = lat * dstFactor_;
     } else {
+        if (!dstReach_.Within(lon)) return false;
         if (fwd_(lon, lat, &X, &Y) != 0) return false;
+        if (oea_) {
+            X += oeaFe_ - oeaFn_;
+            Y += oeaFn_ - oeaFe_;
+        }
         X *= dstFactor_;
         Y *= dstFactor_;
     }

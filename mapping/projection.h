@@ -51,6 +51,18 @@ Result ResolveUnit(const ProjectionBlock& b, long& unit);
 // The state's NAD83 legal unit for a zone (1, 2 or 5); 0 for no such zone.
 long StatePlaneNad83Unit(long zone);
 
+// Why the package cannot be given a system: a projection code without a
+// transformation, a zone or spheroid out of range, a zero or negative scale,
+// a latitude past a pole, a satellite path that does not exist. Ok when
+// none of these holds.
+Result CheckSystem(const ProjectionBlock& b);
+
+// How far from the central meridian transverse Mercator systems are
+// trusted: the package's series drift quickly beyond (10 cm at 9 degrees in
+// a UTM zone, metres past 15).
+constexpr double kUtmReachDegrees = 9;
+constexpr double kTmReachDegrees = 15;
+
 // "DDDMMMSSS.SS" packed angle to decimal degrees.
 double DmsToDd(double packed);
 // Decimal degrees to the packed form (for tools and tests).
@@ -88,6 +100,18 @@ public:
 
 private:
     using PointFn = long (*)(double, double, double*, double*);
+    // Where a transverse Mercator system is trusted (radians and metres).
+    struct Reach {
+        bool on = false;
+        double cm = 0, limit = 0;  // central meridian and the distance from it
+        double a = 0, es = 0, k0 = 1, fn = 0, m0 = 0;  // for the northing of the poles
+        bool Within(double lon) const;
+        bool NorthingWithin(double y) const;
+    };
+    Result SetReach(const ProjectionBlock& b, const std::string& statePlaneDir, Reach& r) const;
+    Reach srcReach_, dstReach_;
+    bool oea_ = false;  // the forward call swaps its false easting and northing
+    double oeaFe_ = 0, oeaFn_ = 0;
     bool identity_ = false;
     bool srcGeo_ = true, dstGeo_ = true;
     bool datum_ = false;

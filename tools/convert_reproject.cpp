@@ -91,8 +91,9 @@ int Run(const std::vector<std::string>& argv) {
     } else if (!a.crs.empty()) {
         Result r = ParseMapInfo(a.crs, dst);
         if (!r) {
+            // A system that cannot be set up fails as the package's refusals do.
             ConvertError("--crs " + r.reason);
-            return 2;
+            return 1;
         }
     } else if (!a.toGeo) {
         ConvertError("name the target with --to, --to-geographic or --crs");
@@ -110,7 +111,13 @@ int Run(const std::vector<std::string>& argv) {
             ConvertError(r.reason);
             return 1;
         }
+        // Enough digits for the unit: 1e-9 degree is 0.1 mm, 1e-11 radian 0.06 mm.
+        long unit = 2;
+        ResolveUnit(to, unit);
+        const char* format = unit == 4 ? "%.9f\t%.9f\n" : unit == 0 ? "%.11f\t%.11f\n" : unit == 3 ? "%.6f\t%.6f\n"
+                                                                                         : "%.4f\t%.4f\n";
         int status = 0;
+        long long failed = 0;
         std::string line;
         while (std::getline(std::cin, line)) {
             std::istringstream in(line);
@@ -118,18 +125,21 @@ int Run(const std::vector<std::string>& argv) {
             if (!(in >> x >> y)) {
                 if (line.find_first_not_of(" \t\r") != std::string::npos) {
                     std::printf("*\t*\n");
+                    ++failed;
                     status = 1;
                 }
                 continue;
             }
             if (t.Convert(x, y)) {
-                std::printf("%.4f\t%.4f\n", x, y);
+                std::printf(format, x, y);
             } else {
                 std::printf("*\t*\n");
+                ++failed;
                 status = 1;
             }
         }
         t.FlushReports(ToStderr);
+        if (failed) std::fprintf(stderr, "%lld points could not be converted\n", failed);
         return status;
     }
 

@@ -82,8 +82,11 @@ struct ScriptCommand {
     ScriptFn fn;
 };
 
-// Adds a command to the language; returns true so it can initialise a static.
+// Adds a command to the language; returns true so it can initialise a
+// static, false (and the command left out) when the name is taken.
 bool RegisterScriptCommand(ScriptCommand cmd);
+// Names registered twice: the program refuses to start with any.
+const std::vector<std::string>& DuplicateScriptCommands();
 const std::vector<ScriptCommand>& ScriptCommands();
 
 #define ZEMBA_SCRIPT_CONCAT2(a, b) a##b

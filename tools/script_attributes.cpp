@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "attributes/database.h"
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 #include "core/attributes.h"
 #include "core/layer_save.h"
 #include "tools/script.h"

@@ -148,7 +148,7 @@ ZEMBA_SCRIPT_COMMAND("polygon", "polygon X1 Y1 X2 Y2", 4, 4, [](ScriptSession& s
     Create(s, kMakePolygon, ScriptNumber(a[0]), ScriptNumber(a[1]), ScriptNumber(a[2]), ScriptNumber(a[3]));
 });
 
-ZEMBA_SCRIPT_COMMAND("label", "label X Y TEXT", 3, 3, [](ScriptSession& s, const ScriptArgs& a) {
+ZEMBA_SCRIPT_COMMAND("text", "text X Y TEXT", 3, 3, [](ScriptSession& s, const ScriptArgs& a) {
     const double X = ScriptNumber(a[0]), Y = ScriptNumber(a[1]);
     Create(s, kMakeTextPoint, X, Y, X, Y, a[2], true);
 });

@@ -15,12 +15,24 @@ std::vector<ScriptCommand>& Table() {
     static std::vector<ScriptCommand> commands;
     return commands;
 }
+std::vector<std::string>& Duplicates() {
+    static std::vector<std::string> names;
+    return names;
+}
 }  // namespace
 
 bool RegisterScriptCommand(ScriptCommand cmd) {
+    // A second command of a name would silently hide one of the two.
+    for (const ScriptCommand& c : Table())
+        if (c.name == cmd.name) {
+            Duplicates().push_back(cmd.name);
+            return false;
+        }
     Table().push_back(std::move(cmd));
     return true;
 }
+
+const std::vector<std::string>& DuplicateScriptCommands() { return Duplicates(); }
 
 const std::vector<ScriptCommand>& ScriptCommands() { return Table(); }
 
@@ -125,7 +137,10 @@ void RunScript(ScriptSession& session, const std::vector<ScriptArgs>& commands) 
         const std::string& name = line[0];
         const ScriptCommand* found = nullptr;
         for (const ScriptCommand& c : ScriptCommands())
-            if (c.name == name) found = &c;
+            if (c.name == name) {
+                found = &c;
+                break;
+            }
         if (!found) throw ScriptError("unknown command \"" + name + "\"");
         ScriptArgs args(line.begin() + 1, line.end());
         const int n = static_cast<int>(args.size());

@@ -22,6 +22,16 @@
 #include "core/shp_reader.h"
 #include "core/shp_writer.h"
 
+#ifdef ZEMBA_INFO_QT
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <shapefil.h>
+
+#include "text/layer_codec.h"
+#endif
+
 #ifdef ZEMBA_INFO_SCRIPT
 #include <QApplication>
 #include <fstream>
@@ -82,6 +92,12 @@ int ScriptMain(int argc, char** argv, bool& handled) {
     std::string text;
     std::vector<std::string> layers;
     bool script = false;
+    if (!DuplicateScriptCommands().empty()) {
+        handled = true;
+        for (const std::string& name : DuplicateScriptCommands())
+            std::fprintf(stderr, "zemba-info: two script commands are named \"%s\"\n", name.c_str());
+        return 1;
+    }
     for (int a = 1; a < argc; ++a) {
         std::string arg = argv[a];
         if (arg == "--commands") {
@@ -162,7 +178,8 @@ std::string Num(double v) {
     return s;
 }
 
-// JSON string from the file's 8-bit text, read as Latin-1.
+#ifndef ZEMBA_INFO_QT
+// Without Qt: JSON strings from the file's 8-bit text, read as Latin-1.
 std::string JsonString(const std::string& in) {
     std::string out = "\"";
     for (unsigned char c : in) {
@@ -225,6 +242,65 @@ void PrintJson(const ShpLayer& L, const Summary& s) {
     out += "]}\n";
     std::fputs(out.c_str(), stdout);
 }
+#endif
+
+#ifdef ZEMBA_INFO_QT
+// The JSON object through Qt's writer: text in the layer's encoding (its
+// .cpg), the file name in the file system's, null for a blank cell or a
+// shape without a row, no parts for point and multipoint layers.
+void PrintJsonQt(const ShpLayer& L, const Summary& s) {
+    const LayerCodec codec(L.CodePage);
+    auto num = [](double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(QJsonValue::Null); };
+    auto extent = [&](double x0, double y0, double x1, double y1) { return QJsonArray{num(x0), num(y0), num(x1), num(y1)}; };
+    QJsonObject o;
+    o["file"] = QFile::decodeName(QByteArray::fromStdString(L.ShpPath + L.ShpName));
+    o["shape_type"] = L.ShapeType;
+    o["shape_type_name"] = QString::fromLatin1(ShapeTypeName(L.ShapeType));
+    o["records"] = L.NumRecords;
+    o["nulls"] = static_cast<qint64>(s.nulls);
+    const int base = L.ShapeType % 10;
+    if (!IsPointType(L.ShapeType) && base != 8) o["parts"] = static_cast<qint64>(s.parts);  // points have none
+    o["points"] = static_cast<qint64>(s.points);
+    o["header_extent"] = extent(L.XMin, L.YMin, L.XMax, L.YMax);
+    o["vertex_extent"] = s.vertices.any ? QJsonValue(extent(s.vertices.xmin, s.vertices.ymin, s.vertices.xmax, s.vertices.ymax))
+                                        : QJsonValue(QJsonValue::Null);
+    QJsonArray fields;
+    for (const FieldDefRec& d : L.Fields)
+        fields.append(QJsonObject{{"name", codec.ToUnicode(d.Name)},
+                                  {"type", d.DataType},
+                                  {"size", d.Size},
+                                  {"precision", d.Precision}});
+    o["fields"] = fields;
+    // The table itself says which cells are blank; the layer's texts for
+    // them ("Null", "x") could be real values.
+    DBFHandle dbf = L.Fields.empty() ? nullptr : DBFOpen(CompanionFile(L.ShpPath + L.ShpName, ".dbf").c_str(), "rb");
+    const int rows = dbf ? DBFGetRecordCount(dbf) : 0;
+    const int columns = dbf ? DBFGetFieldCount(dbf) : 0;
+    QJsonArray values;
+    for (std::int32_t k = 1; k <= L.NumRecords; ++k) {
+        const auto& v = L.Shapes[k].Values;
+        if (v.empty() && !L.Fields.empty()) {
+            values.append(QJsonValue(QJsonValue::Null));
+            continue;
+        }
+        QJsonArray row;
+        for (std::size_t f = 0; f < v.size(); ++f) {
+            bool blank;
+            if (dbf && k - 1 < rows && static_cast<int>(f) < columns)
+                blank = DBFIsAttributeNULL(dbf, k - 1, static_cast<int>(f)) != 0;
+            else
+                blank = f < L.Fields.size() && v[f] == (L.Fields[f].DataType == ftString ? "Null" : "x");
+            row.append(blank ? QJsonValue(QJsonValue::Null) : QJsonValue(codec.ToUnicode(v[f])));
+        }
+        values.append(row);
+    }
+    if (dbf) DBFClose(dbf);
+    o["values"] = values;
+    const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    std::fputc('\n', stdout);
+}
+#endif
 
 void PrintSummary(const ShpLayer& L, const Summary& s) {
     std::printf("File:          %s%s\n", L.ShpPath.c_str(), L.ShpName.c_str());
@@ -298,7 +374,11 @@ int main(int argc, char** argv) {
     }
     Summary s = Summarise(L, json);
     if (json)
+#ifdef ZEMBA_INFO_QT
+        PrintJsonQt(L, s);
+#else
         PrintJson(L, s);
+#endif
     else
         PrintSummary(L, s);
     // The layer goes with the process; releasing it shape by shape first

@@ -1,5 +1,7 @@
 #include "view/label_prop_form.h"
 
+#include "text/layer_codec.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDatabase>
@@ -93,7 +95,7 @@ void TLabelPropFrm::InitFromInfo(int layer, int shape) {
         static_cast<std::size_t>(shape) >= store_.SymLayers[layer].SymObjs.size())
         return;
     const SymObj& o = store_.SymLayers[layer].SymObjs[shape];
-    text_->setText(QString::fromLatin1(o.LabelText.c_str()));
+    text_->setText(LayerCodec::For(store_.ShapeLayers[layer].CodePage).ToUnicode(o.LabelText));
     const int rot = o.LabelRotation;
     rotationEdit_->setText(QString::number(rot));
     {
@@ -110,7 +112,8 @@ void TLabelPropFrm::InitFromInfo(int layer, int shape) {
 
 void TLabelPropFrm::Ok() {
     ObjectLabelSettings st;
-    st.Text = text_->text().toLatin1().toStdString();
+    st.Text = LayerCodec::For(ValidLayer(store_, layer_) ? store_.ShapeLayers[layer_].CodePage : std::string())
+                  .FromUnicode(text_->text());
     st.Rotation = std::clamp(rotationEdit_->text().toInt(), 0, 360);
     st.Backgrounded = background_->isChecked();
     st.BackColor = back_;

@@ -1,5 +1,7 @@
 #include "view/renderer.h"
 
+#include "text/layer_codec.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -447,7 +449,7 @@ void MapRenderer::DrawLabel(QPainter& p, int L, int i) {
     // The shape's own rotation first: a font shared with other layers must
     // not turn their labels too.
     const double angle = o.LabelRotation != 0 ? o.LabelRotation : fd->Escapement / 10.0;
-    const QString text = QString::fromLatin1(o.LabelText.data(), static_cast<int>(o.LabelText.size()));
+    const QString text = LayerCodec::For(store_.ShapeLayers[L].CodePage).ToUnicode(o.LabelText);
     const QPoint at(ClampPixel((X + store_.MapXOffset) / view_.ViewScale),
                     ClampPixel((view_.BitmapHeight - 1) - (Y + store_.MapYOffset) / view_.ViewScale));
     if (at.x() < -100000 || at.x() > 100000 || at.y() < -100000 || at.y() > 100000) return;

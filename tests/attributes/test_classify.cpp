@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "attributes/classify.h"
 #include "attributes/values.h"
+#include "core/attributes.h"
+#include "core/file_io.h"
 #include "tests/attributes/attr_fixture.h"
 
 using namespace zemba;
@@ -112,13 +115,46 @@ TEST(SetClasses, EqualIntervalsClassTheTopAndAllEqualValues) {
     EXPECT_EQ(r.Counts, (std::vector<int>{0, 3, 2, 2, 2, 2}));
     EXPECT_EQ(r.Labels.front(), "0 - 2 (3)");
     EXPECT_EQ(store.SymLayers[L].SymObjs[11].BrushColor, ramp[5]);
-    EXPECT_EQ(store.SymLayers[L].ClassBreaks, r.Breaks);
+    // The layer keeps them as its files mean them: offsets from the minimum.
+    EXPECT_EQ(store.SymLayers[L].ClassBreaks, (std::vector<double>{0, 2, 4, 6, 8, 10}));
     EXPECT_EQ(store.SymLayers[L].NumClasses, 5);
 
     const int E = ValueLayer(store, {"7", "7", "7"}, ftInteger);
     r = SetClasses(store, E, 0, 5, ClassStyleMode::Color, ramp, false, g);
     ASSERT_TRUE(r.Ok);
     EXPECT_EQ(r.Counts[1], 3);
+}
+
+TEST(SetClasses, SideFileHoldsOffsetsFromTheMinimumAndKeepsThemWhenRead) {
+    LayerStore store;
+    NullProgress g;
+    const int L = OpenSample(store, "nc.shp");
+    ASSERT_GT(L, 0);
+    // BIR74 runs from 248 to 21588: five classes 4268 wide.
+    auto r = SetClasses(store, L, FieldIndex(store, L, "BIR74"), 5, ClassStyleMode::Color, ColorRamp(0x00FF00, 5),
+                        false, g);
+    ASSERT_TRUE(r.Ok);
+    EXPECT_EQ(r.Labels.front().rfind("248 - 4516", 0), 0u) << r.Labels.front();
+    TempDir d;
+    ASSERT_TRUE(WriteSideFiles(store, d.file("nc.shp"), L, g));
+    const std::string att = ReadFileBytes(d.file("nc.att"));
+    ASSERT_GE(att.size(), 51u + 48);
+    auto breakAt = [](const std::string& bytes, int k) {
+        double v = 0;
+        std::memcpy(&v, bytes.data() + 51 + 8 * k, 8);
+        return v;
+    };
+    EXPECT_EQ(breakAt(att, 0), 0);
+    EXPECT_DOUBLE_EQ(breakAt(att, 1), 4268);
+    EXPECT_DOUBLE_EQ(breakAt(att, 5), 21340);
+
+    // A side file written with offsets reads back as offsets and is written again unchanged.
+    LayerStore again;
+    const int A = OpenSample(again, "nc.shp");
+    ASSERT_TRUE(ReadSideFiles(again, d.file("nc.att"), A, g));
+    EXPECT_DOUBLE_EQ(again.SymLayers[A].ClassBreaks[5], 21340);
+    ASSERT_TRUE(WriteSideFiles(again, d.file("again.shp"), A, g));
+    EXPECT_EQ(ReadFileBytes(d.file("again.att")).substr(0, 99), att.substr(0, 99));
 }
 
 TEST(SetClasses, LargestCountyOfTheSampleIsClassed) {

@@ -6,7 +6,7 @@
 
 #include "attributes/attribute_windows.h"
 #include "attributes/identify.h"
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 #include "core/attributes.h"
 #include "core/shp_reader.h"
 #include "tests/test_support.h"

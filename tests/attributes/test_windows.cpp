@@ -70,3 +70,30 @@ TEST(ClassifyWindow, ValuesListedWithCountsAndCancelRestores) {
     EXPECT_EQ(store.SymLayers[L].SymObjs[1].BrushColor, before);
     EXPECT_EQ(redraws, 2);
 }
+
+TEST(FindWindow, TextInTheLayersEncodingIsFoundAndShown) {
+    // A UTF-8 table (its .cpg says so) and the same name in a Latin-1 one.
+    LayerStore store;
+    const int U = ValueLayer(store, {"C\xc3\xb4te d'Ivoire", "Cote", "Ghana"});
+    store.ShapeLayers[U].CodePage = "UTF-8";
+    const int L = ValueLayer(store, {"C\xf4te d'Ivoire", "Ghana"});
+    SearchFormHooks h;
+    TSearchForm form(store, h);
+    for (int layer : {U, L}) {
+        store.CurrentLayer = layer;
+        form.Init();
+        form.TextEdit()->setText(QString::fromUtf8("C\xc3\xb4te"));
+        form.FindTextClick();
+        EXPECT_EQ(form.FoundLabel()->text(), "Found 1") << layer;
+        ASSERT_EQ(form.Results()->rowCount(), 1) << layer;
+        EXPECT_EQ(form.Results()->item(0, 1)->text(), QString::fromUtf8("C\xc3\xb4te d'Ivoire")) << layer;
+    }
+    // The classify window lists the values the same way.
+    store.CurrentLayer = U;
+    RenderFrmHooks rh;
+    TRenderFrm classify(store, rh);
+    classify.Init(0x00FF00);
+    classify.SetValuesClick();
+    ASSERT_EQ(classify.ValueList()->count(), 3);
+    EXPECT_EQ(classify.ValueList()->item(1)->text(), QString::fromUtf8("C\xc3\xb4te d'Ivoire  (1)"));
+}

@@ -37,6 +37,28 @@ TEST(DlgToDxf, Numbers) {
     EXPECT_EQ(DxfNumber(446357.81).size(), 23u);
     EXPECT_EQ(DxfLayerName("  roads "), "ROADS");
     EXPECT_EQ(DxfLayerName("   "), "LAYERNAME");
+    // Names DXF forbids and characters the drawing's code page lacks.
+    EXPECT_EQ(DxfLayerName("a;b/c*d"), "A_B_C_D");
+    EXPECT_EQ(DxfLayerName("Rivi\xc3\xa8re \xe2\x82\xac \xe4\xb8\xad"), "RIVI\xc3\xa8RE \xe2\x82\xac _");
+    EXPECT_EQ(DxfCodePageText("RIVI\xc3\xa8RE \xe2\x82\xac"), "RIVI\xe8RE \x80");
+}
+
+TEST(DlgToDxf, OddLayerNamesAreReadByEzdxf) {
+    TempDir dir;
+    ScriptedPrompter p;
+    NullProgress none;
+    DlgDxfReport rep;
+    const std::string dxf = dir.file("hy01.dxf");
+    ASSERT_TRUE(ExportDlgToDxf(SamplePath(), dxf, "eaux;rivi\xc3\xa8res", 0, p, none, rep));
+    const std::string text = ReadFileBytes(dxf);
+    EXPECT_EQ(text.find("0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$DWGCODEPAGE\r\n3\r\nANSI_1252\r\n0\r\nENDSEC\r\n"), 0u);
+    EXPECT_NE(text.find("\r\nEAUX_RIVI\xe8RES\r\n"), std::string::npos);
+    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0) GTEST_SKIP() << "no ezdxf";
+    std::string out = Capture("/usr/bin/python3 -c \"import ezdxf,sys; d=ezdxf.readfile(sys.argv[1]); "
+                              "print(set(x.dxf.layer for x in d.modelspace().query('POLYLINE')) == {'EAUX_RIVI\\u00e8RES'}, "
+                              "d.layers.has_entry('EAUX_RIVI\\u00e8RES'))\" " +
+                              dxf + " 2>&1");
+    EXPECT_EQ(out, "True True\n");
 }
 
 TEST(DlgToDxf, SampleReadByEzdxf) {

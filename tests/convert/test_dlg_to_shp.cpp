@@ -246,9 +246,10 @@ TEST(DlgToShp, RingsIslandsSpikesAndClosing) {
     EXPECT_DOUBLE_EQ(a3.Parts[1].Pts[1].X, a3.Parts[1].Pts[5].X);
     EXPECT_DOUBLE_EQ(a3.Parts[1].Pts[1].Y, a3.Parts[1].Pts[5].Y);
     EXPECT_EQ(rep.LinePointsAdded, 1);
-    // Major-minor: the last pair wins; CODE joins them.
+    // Major-minor: the last pair wins MAJOR and MINOR; CODE is the first
+    // pair, the feature's entity label.
     EXPECT_EQ(back.Value(1, "MINOR"), "605");
-    EXPECT_EQ(back.Value(1, "CODE"), "0500605");
+    EXPECT_EQ(back.Value(1, "CODE"), "0500421");
 }
 
 TEST(DlgToShp, AttributeModesAndSchemas) {

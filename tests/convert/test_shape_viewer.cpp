@@ -115,6 +115,10 @@ TEST(ShapeViewer, HeaderLinesAndTypeItems) {
     EXPECT_EQ(r.Records, 100);
     EXPECT_EQ(ShapeFileTypeItem(5), 2);
     EXPECT_EQ(ShapeFileTypeItem(21), 8);
+    // The labels follow the format: 13 is a Z type, 21 an M type.
+    EXPECT_STREQ(kShapeViewerTypeItems[ShapeFileTypeItem(13)], "LinesZ");
+    EXPECT_STREQ(kShapeViewerTypeItems[ShapeFileTypeItem(21)], "PointsM");
+    EXPECT_STREQ(kShapeViewerTypeItems[ShapeFileTypeItem(28)], "MPntM");
     EXPECT_EQ(ShapeFileTypeItem(34), 12);
     EXPECT_EQ(ShapeFileTypeItem(2), -1);
     EXPECT_EQ(ShapeViewReal(-1.5), "         -1.500000000000");

@@ -222,6 +222,17 @@ TEST(SoilTables, StateBuildBesideTheShapefileWithAnyLineEnds) {
     EXPECT_EQ(Shell("sqlite3 " + b.dir.file("il_a_state.db") + " .schema").find("PRIMARY"), std::string::npos);
 }
 
+TEST(SoilTables, NanAndInfAreBadNumbersLikeAnyOther) {
+    Build b;
+    b.Put("compyld", Survey({"0\tIL001\t1\tCorn\tnan\tinf", "0\tIL001\t1\tWheat\t-INF\t1e999", "0\tIL001\t1\tRye\t7\t8"}));
+    ASSERT_TRUE(b.Go()) << b.summary.Failure;
+    EXPECT_EQ(b.summary.ConversionErrors, 4);
+    // As sqlite3 reads them: the bad numbers read as 0, never NULL or Infinity.
+    EXPECT_EQ(Shell("sqlite3 " + b.dir.file("il_a_compyld.db") +
+                    " \"SELECT CROPNAME, NIRRYLD, IRRYLD FROM compyld ORDER BY CROPNAME\""),
+              "Corn|0.0|0.0\nRye|7.0|8.0\nWheat|0.0|0.0\n");
+}
+
 TEST(SoilTables, CountyBuildAsksBeforeReplacingAndAbandonsCleanly) {
     Build b;
     b.Put("helclass", Survey({"0\t001AbC\t1\t2\t3\t4\t5"}, "\r\n"));

@@ -113,6 +113,18 @@ TEST(Transformer, ImportQuickViewAndExports) {
     EXPECT_EQ(Text(w, "DXFLayerEdit"), "ROADS");
     EXPECT_TRUE(FileExists(dir.file("hy01.DXF")));
     EXPECT_EQ(Text(w, "DILineOut"), "1838");
+    // A name DXF forbids is mended in the box; a non-ASCII one goes in as code page 1252.
+    w.findChild<QLineEdit*>("DXFLayerEdit")->setText(QString::fromUtf8("eaux;rivi\xc3\xa8res"));
+    w.DLGDXFExportBtnClick();
+    EXPECT_EQ(w.findChild<QLineEdit*>("DXFLayerEdit")->text(), QString::fromUtf8("EAUX_RIVI\xc3\xa8RES"));
+    EXPECT_NE(ReadFileBytes(dir.file("hy01.DXF")).find("\r\nEAUX_RIVI\xe8RES\r\n"), std::string::npos);
+
+    // Both pictures show their full 313 x 313 pixels inside the frame.
+    for (const char* name : {"QuickViewImage", "ShapeViewImage"}) {
+        const QLabel* image = w.findChild<QLabel*>(name);
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(image->contentsRect().size(), QSize(313, 313)) << name;
+    }
 
     // An 8.3 check on the window's export.
     w.findChild<QLineEdit*>("ShapeNameEdit")->setText("waytoolongname.shp");

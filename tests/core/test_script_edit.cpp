@@ -4,7 +4,10 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tests/test_support.h"
 
@@ -69,3 +72,33 @@ TEST(ScriptEdit, CreationRefusesWhatIsNotValid) {
 }
 
 }  // namespace
+
+TEST(ScriptEdit, TextAndLabelAreTwoCommands) {
+    TempDir dir;
+    CopySample("nc", dir.path());
+    // "text" makes a text feature; "label" still labels by a field.
+    const Outcome r = Script("open " + dir.file("nc.shp") + "; newlayer text " + dir.file("notes") +
+                             "; text -80 35 Hello; layer 1; label NAME");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Created 2.1"), std::string::npos) << r.out;
+
+    // Every command name is taken once.
+    FILE* p = popen((std::string(ZEMBA_BIN_DIR) + "/zemba-info --commands").c_str(), "r");
+    ASSERT_TRUE(p);
+    std::string text;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    EXPECT_EQ(pclose(p), 0);
+    std::vector<std::string> names;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        if (!line.empty() && line[0] != ' ') names.push_back(line.substr(0, line.find(' ')));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "text"), names.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+}

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/shp_builder.h"
 #include "tests/test_support.h"
 
 using namespace zemba::test;
@@ -160,4 +161,30 @@ TEST(ZembaInfoScript, ClassifiesFindsAndStyles) {
     EXPECT_EQ(Info("-e 'highlight' '" + DataPath("nc.shp") + "' 2>/dev/null").status, 1);
     r = Info("-e 'classify pop --quantiles' '" + DataPath("world.shp") + "' 2>&1");
     EXPECT_NE(r.out.find("10 shapes have no number in pop"), std::string::npos) << r.out;
+}
+
+TEST(ZembaInfo, JsonTextInTheLayersEncodingAndNullForBlankCells) {
+    // A UTF-8 table (its .cpg says so) beside a shapefile with a non-ASCII name.
+    TempDir d;
+    const std::string base = d.file("\xc3\xa7\xc3\xa0");
+    WriteFileBytes(base + ".shp", ReadFileBytes(DataPath("types/point.shp")));
+    WriteFileBytes(base + ".shx", ReadFileBytes(DataPath("types/point.shx")));
+    WriteFileBytes(base + ".dbf", MakeDbf({{"NAME", 'C', 20, 0}, {"POP", 'N', 8, 0}},
+                                          {{"C\xc3\xb4te d'Ivoire     ", "      12"},
+                                           {"                    ", "        "},
+                                           {"Null                ", "       7"}}));
+    WriteFileBytes(base + ".cpg", "UTF-8");
+    Outcome r = Info("--json '" + base + ".shp'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    WriteFileBytes(d.file("out.json"), r.out);
+    // Python's own JSON reader sees the text, the nulls and the file name as they are meant.
+    const std::string check =
+        "/usr/bin/python3 -c \"import json,sys,os; j=json.load(open(sys.argv[1], encoding='utf-8')); "
+        "print(ascii(j['values']), ascii(os.path.basename(j['file'])), 'parts' in j)\" '" + d.file("out.json") +
+        "' 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(check.c_str(), "r"), pclose);
+    char buf[512] = {0};
+    std::size_t n = fread(buf, 1, sizeof buf - 1, p.get());
+    EXPECT_EQ(std::string(buf, n),
+              "[[\"C\\xf4te d'Ivoire\", '12'], [None, None], ['Null', '7']] '\\xe7\\xe0.shp' False\n");
 }

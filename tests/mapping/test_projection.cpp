@@ -375,6 +375,30 @@ TEST(Projection, PrjFilesNameTheSystem) {
     int datum = -1;
     ASSERT_TRUE(ReadPrjDatum(test::DataPath("nc.prj"), datum));
     EXPECT_EQ(datum, 13);
+
+    // Datums of the list with an EPSG system are named as EPSG and ESRI name them.
+    MapInfoRec ed50 = System(0, 4, 7, 4);
+    ASSERT_TRUE(PrjText(BuildBlock(ed50), wkt));
+    EXPECT_EQ(wkt.rfind("GEOGCS[\"GCS_European_1950\"", 0), 0u) << wkt;
+    MapInfoRec utm32 = System(1, 2, 7, 4);
+    utm32.UtmZone = 32;
+    ASSERT_TRUE(PrjText(BuildBlock(utm32), wkt));
+    EXPECT_EQ(wkt.rfind("PROJCS[\"ED_1950_UTM_Zone_32N\"", 0), 0u) << wkt;
+    // A datum on another spheroid than its own is not that datum's system.
+    ASSERT_TRUE(PrjText(BuildBlock(System(0, 4, 7, 0)), wkt));
+    EXPECT_EQ(wkt.find("European_1950\",SPHEROID[\"International"), std::string::npos) << wkt;
+    // Albers on NAD27 is PROJ's registered one; a TM gets a name that says what it is.
+    ASSERT_TRUE(PrjText(BuildBlock(Albers()), wkt));
+    EXPECT_EQ(wkt.rfind("PROJCS[\"NAD_1927_Contiguous_USA_Albers\"", 0), 0u) << wkt;
+    MapInfoRec tm = System(9, 2);
+    tm.Factor = 0.9996, tm.CentMer = -81000000;
+    // The package never reads the axes of a block on a listed spheroid: the
+    // .prj says Clarke 1866, as the package computed.
+    tm.SMajor = 6378137, tm.SMinor = 6356752.3142;
+    ASSERT_TRUE(PrjText(BuildBlock(tm), wkt));
+    EXPECT_EQ(wkt.rfind("PROJCS[\"NAD27_Transverse_Mercator\"", 0), 0u) << wkt;
+    EXPECT_NE(wkt.find("SPHEROID[\"Clarke_1866\",6378206.4"), std::string::npos) << wkt;
+    EXPECT_EQ(wkt.find("6378137"), std::string::npos) << wkt;
 }
 
 TEST(Projection, APrjBesideALayerNamesItsDatum) {

@@ -4,7 +4,9 @@
 
 #include <proj.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "mapping/prj_files.h"
 #include "mapping/projection.h"
@@ -157,6 +159,69 @@ TEST(StatePlanePrj, NorthCarolinaThroughCs2cs) {
             EXPECT_LT(std::hypot(x - ref[k][0], y - ref[k][1]) * c.toMetres, 0.01) << k;
         }
     }
+}
+
+// PROJ's best identification of a WKT: "EPSG:26729: 100 %" -> auth:code and percent.
+std::pair<std::string, int> Identify(const std::string& wkt) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir.file("z.prj"), wkt);
+    const std::string out = test::RunWithInput("projinfo --identify \"$(cat " + dir.file("z.prj") + ")\"", "");
+    const std::size_t count = out.find("Identification match count: ");
+    if (count == std::string::npos) return {"", 0};
+    const std::size_t line = out.find('\n', count);
+    if (line == std::string::npos) return {"", 0};
+    const std::size_t pct = out.find(" %", line);
+    const std::size_t colon = out.rfind(": ", pct);
+    if (pct == std::string::npos || colon == std::string::npos || colon < line) return {"", 0};
+    return {out.substr(line + 1, colon - line - 1), std::atoi(out.c_str() + colon + 2)};
+}
+
+TEST(StatePlanePrj, EveryZoneIsIdentifiedByProj) {
+    if (!test::HaveTool("projinfo") || !test::HaveTool("cs2cs")) GTEST_SKIP() << "PROJ's tools are not installed";
+    int full = 0, differs = 0;
+    for (int sph : {0, 8}) {
+        for (long zone = 1; zone <= 5400; ++zone) {
+            if (StatePlaneSlot(zone, sph) < 0) continue;
+            StatePlaneZone z;
+            if (!ReadStatePlaneZone(zone, sph, kSpDir, z)) continue;
+            // The units PROJ registers zones in: U.S. feet on NAD27, metres
+            // (EPSG) and U.S. feet (ESRI) on NAD83.
+            for (int units : sph == 0 ? std::vector<int>{1} : std::vector<int>{2, 1}) {
+                std::string wkt;
+                ASSERT_TRUE(PrjText(StatePlane(zone, units, sph == 0 ? 13 : 14, sph), wkt, kSpDir)) << zone;
+                // The name carries the FIPS code in four digits, as ESRI writes it.
+                char fips[16];
+                std::snprintf(fips, sizeof fips, "_FIPS_%04ld", zone);
+                EXPECT_NE(wkt.find(fips), std::string::npos) << wkt;
+                const auto id = Identify(wkt);
+                if (id.second == 100) {
+                    ++full;
+                    continue;
+                }
+                // Below 100 % only where PROJ's zone is another system: its
+                // best candidate puts the zone's origin elsewhere.
+                ASSERT_FALSE(id.first.empty()) << zone << "\n" << wkt;
+                test::TempDir dir;
+                test::WriteFileBytes(dir.file("z.prj"), wkt);
+                const double lon = StatePlaneAngle(z.Table[2]) + 0.3;
+                const double lat = StatePlaneAngle(z.Kind == StatePlaneKind::Polyconic ? z.Table[3] : z.Table[6]) + 0.4;
+                const std::string point = std::to_string(lat) + " " + std::to_string(lon) + "\n";
+                const std::string geo = sph == 0 ? "EPSG:4267" : "EPSG:4269";
+                const auto ours = test::Numbers(
+                    test::RunWithInput("cs2cs -f %.4f " + geo + " \"$(cat " + dir.file("z.prj") + ")\"", point));
+                const auto theirs = test::Numbers(test::RunWithInput("cs2cs -f %.4f " + geo + " " + id.first, point));
+                ASSERT_EQ(ours.size(), 1u) << zone;
+                ASSERT_EQ(theirs.size(), 1u) << zone << " " << id.first;
+                EXPECT_GT(std::hypot(ours[0][0] - theirs[0][0], ours[0][1] - theirs[0][1]), 0.005)
+                    << zone << (sph ? " NAD83" : " NAD27") << " places as " << id.first << " but is identified at "
+                    << id.second << " %\n"
+                    << wkt;
+                ++differs;
+            }
+        }
+    }
+    EXPECT_GT(full, 350);
+    EXPECT_LT(differs, 40);
 }
 
 TEST(StatePlanePrj, ZonesThatCannotBeNamedSayWhy) {

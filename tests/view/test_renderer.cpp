@@ -318,6 +318,31 @@ TEST_F(Redraw, MixedLayersDrawEachShapeByItsOwnTypeInItsOwnStyle) {
     EXPECT_EQ(AtWorld(50, 10), Rgb(kRed));
 }
 
+TEST_F(Redraw, LabelsAreDrawnInTheLayersEncoding) {
+    const int L = AddLayer(store, 5);
+    AddShape(store, L, {Square(10, 10, 30, 30)});
+    Style(L, kWhite, kWhite, 7, 5);
+    SymLayer& sl = store.SymLayers[L];
+    sl.Labeled = 1;
+    SymObj& o = sl.SymObjs[1];
+    o.LabelFont = std::make_shared<FontDesc>();
+    o.LabelFont->Color = kRed;
+    o.LabelFont->PointSize = 14;
+    // "Côte" from a UTF-8 table with its .cpg and from a Latin-1 one look alike;
+    // the UTF-8 bytes read as Latin-1 ("CÃ´te") would be wider.
+    store.ShapeLayers[L].CodePage = "UTF-8";
+    o.LabelText = "C\xc3\xb4te";
+    r.DVDORedraw(progress);
+    const QImage utf8 = r.Image().copy();
+    store.ShapeLayers[L].CodePage.clear();
+    o.LabelText = "C\xf4te";
+    r.DVDORedraw(progress);
+    EXPECT_EQ(r.Image(), utf8);
+    o.LabelText = "C\xc3\xb4te";
+    r.DVDORedraw(progress);
+    EXPECT_NE(r.Image(), utf8);
+}
+
 TEST_F(Redraw, LabelsOnOpaqueOrTransparentBackgroundsFollowTheirShapes) {
     const int L = AddLayer(store, 5);
     AddShape(store, L, {Square(10, 10, 30, 30)});

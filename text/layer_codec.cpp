@@ -1,4 +1,4 @@
-#include "attributes/text_codec.h"
+#include "text/layer_codec.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,6 +33,16 @@ LayerCodec::LayerCodec(const std::string& cpg) {
     if (!probe.isValid() || !probe2.isValid()) return;  // an unknown name: the 8-bit behaviour
     latin1_ = false;
     name_ = name;
+}
+
+const LayerCodec& LayerCodec::For(const std::string& cpg) {
+    static std::string key;
+    static LayerCodec codec;
+    if (cpg != key) {
+        codec = LayerCodec(cpg);
+        key = cpg;
+    }
+    return codec;
 }
 
 QString LayerCodec::ToUnicode(const std::string& bytes) const {

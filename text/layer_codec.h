@@ -1,6 +1,6 @@
-// Attribute text meets the widgets here: the store keeps the file's bytes,
-// and the windows show and take them in the layer's encoding (its .cpg file;
-// Latin-1 without one).
+// Layer text meets people and other files here: the store keeps the file's
+// bytes, and labels, windows, print and exports show and take them in the
+// layer's encoding (its .cpg file; Latin-1 without one).
 #pragma once
 
 #include <QString>
@@ -20,6 +20,9 @@ public:
     QString ToUnicode(const std::string& bytes) const;
     std::string FromUnicode(const QString& text) const;
     bool IsLatin1() const { return latin1_; }
+    // The codec of a .cpg text, kept from the last call (labels ask for it
+    // once per shape). For the user-interface thread.
+    static const LayerCodec& For(const std::string& cpg);
 
 private:
     bool latin1_ = true;
