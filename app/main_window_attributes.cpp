@@ -2,6 +2,7 @@
 // highlights for them, help opens at their context, "External Db linker"
 // opens the link panel.
 #include <QAction>
+#include <QUndoStack>
 
 #include "app/edit_actions.h"
 #include "app/help.h"
@@ -51,6 +52,15 @@ void TZeEditForm::WireAttributeWindows() {
             tools.DisplayEditPoint(layer, shape, point, part);
             if (mapView_) mapView_->RefreshImage();
         };
+        // Accept and Add Field are steps of the editing tools' undo stack;
+        // a step taken back or made again shows in the database window and
+        // in the Undo and Redo commands.
+        h.RecordEdit = [&tools](QUndoCommand* step) { tools.UndoStack().push(step); };
+        h.Redraw = [this] { Redraw(); };
+        connect(&tools.UndoStack(), &QUndoStack::indexChanged, edit, [this, edit] {
+            edit->Sync();
+            attributes_->Database().Refresh();
+        });
     }
 
     if (QAction* linker = Action("ExternalDbLinkerMI")) {

@@ -2,6 +2,7 @@
 // shape, adding a field, saving a layer with its table.
 #include <QString>
 
+#include "attributes/attribute_edits.h"
 #include "attributes/database.h"
 #include "attributes/text_codec.h"
 #include "core/attributes.h"
@@ -40,8 +41,10 @@ ZEMBA_SCRIPT_COMMAND("set", "set FIELD TEXT", 2, 2, [](ScriptSession& s, const S
     if (shape < 1 || shape > L.NumRecords) throw ScriptError("no shape is selected");
     const int f = FieldByName(L, a[0]);
     if (f < 0) throw ScriptError("layer " + std::to_string(layer) + " has no field " + a[0]);
-    // What Accept in the database window does with the edited box.
+    // What Accept in the database window does with the edited box, on the
+    // stack that "undo" steps back.
     AttributeHooks hooks;
+    hooks.RecordEdit = [&s](QUndoCommand* edit) { s.Tools().UndoStack().push(edit); };
     DatabaseLogic db(s.store, s.prompter, hooks);
     db.InitDBForm(layer, kBrowseMode, shape);
     std::vector<std::string> edits = db.RecordValues();
@@ -59,9 +62,14 @@ ZEMBA_SCRIPT_COMMAND("addfield", "addfield NAME String|Integer|Float|Boolean|Dat
     for (const char* item : kDataTypeItems)
         if (UpperCase(item) == UpperCase(a[1])) type = item;
     if (type.empty()) throw ScriptError("unknown field type " + a[1]);
-    ShpLayer& L = s.store.ShapeLayers[s.store.CurrentLayer];
-    if (!AddField(L, LayerBytes(L, a[0]), type, a.size() > 2 ? a[2] : std::string(), s.prompter))
+    const int layer = s.store.CurrentLayer;
+    ShpLayer& L = s.store.ShapeLayers[layer];
+    FieldDefRec field;
+    std::string first;
+    s.prompter.last.clear();
+    if (!NewField(L, LayerBytes(L, a[0]), type, a.size() > 2 ? a[2] : std::string(), s.prompter, field, first))
         throw ScriptError(s.prompter.last.empty() ? "the field was not added" : s.prompter.last);
+    s.Tools().UndoStack().push(new AddFieldCommand(s.store, layer, std::move(field), std::move(first)));
     const FieldDefRec& f = L.Fields.back();
     s.out << "Field " << L.NumFields - 1 << ": " << f.Name << " " << type << " " << f.Size;
     if (f.Precision > 0) s.out << "." << f.Precision;

@@ -39,7 +39,7 @@ TEST(ScriptEdit, HitPicksTheCountyUnderThePointAndEditsUndo) {
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Obj : 1.1 Type: Areas\n"), std::string::npos) << r.out;  // Ashe's box holds it
     EXPECT_NE(r.out.find("Obj : 1.19 Type: Areas *\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Deleted 1.19\nUndone\nRedone\nUndone\nSelected 1.19\nMoved 1.19 (copy 1.101)"),
+    EXPECT_NE(r.out.find("Deleted 1.19\nUndone Delete\nRedone Delete\nUndone Delete\nSelected 1.19\nMoved 1.19 (copy 1.101)"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Deleted a vertex of 1.101"), std::string::npos) << r.out;
