@@ -80,16 +80,21 @@ struct ScriptCommand {
     int minArgs = 0;
     int maxArgs = 0;  // -1: any number
     ScriptFn fn;
+    // Two commands may share a name: the one whose `accepts` takes the
+    // arguments runs, else the one without it.
+    std::function<bool(const ScriptArgs&)> accepts;
 };
 
 // Adds a command to the language; returns true so it can initialise a static.
 bool RegisterScriptCommand(ScriptCommand cmd);
+bool RegisterScriptCommand(std::string name, std::string usage, int minArgs, int maxArgs, ScriptFn fn,
+                           std::function<bool(const ScriptArgs&)> accepts = {});
 const std::vector<ScriptCommand>& ScriptCommands();
 
 #define ZEMBA_SCRIPT_CONCAT2(a, b) a##b
 #define ZEMBA_SCRIPT_CONCAT(a, b) ZEMBA_SCRIPT_CONCAT2(a, b)
 #define ZEMBA_SCRIPT_COMMAND(...) \
-    static const bool ZEMBA_SCRIPT_CONCAT(script_reg_, __LINE__) = ::zemba::RegisterScriptCommand({__VA_ARGS__})
+    static const bool ZEMBA_SCRIPT_CONCAT(script_reg_, __LINE__) = ::zemba::RegisterScriptCommand(__VA_ARGS__)
 
 // Splits a script into commands: one a line, ';' also separates, '#' starts
 // a comment, double quotes keep blanks (and "" inside them is one quote).

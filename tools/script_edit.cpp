@@ -148,10 +148,24 @@ ZEMBA_SCRIPT_COMMAND("polygon", "polygon X1 Y1 X2 Y2", 4, 4, [](ScriptSession& s
     Create(s, kMakePolygon, ScriptNumber(a[0]), ScriptNumber(a[1]), ScriptNumber(a[2]), ScriptNumber(a[3]));
 });
 
-ZEMBA_SCRIPT_COMMAND("label", "label X Y TEXT", 3, 3, [](ScriptSession& s, const ScriptArgs& a) {
-    const double X = ScriptNumber(a[0]), Y = ScriptNumber(a[1]);
-    Create(s, kMakeTextPoint, X, Y, X, Y, a[2], true);
-});
+bool IsNumber(const std::string& t) {
+    try {
+        ScriptNumber(t);
+        return true;
+    } catch (const ScriptError&) {
+        return false;
+    }
+}
+
+// Shares its name with the labelling of a layer by a field ("label FIELD"):
+// this one takes two numbers and a text.
+ZEMBA_SCRIPT_COMMAND(
+    "label", "label X Y TEXT", 3, 3,
+    [](ScriptSession& s, const ScriptArgs& a) {
+        const double X = ScriptNumber(a[0]), Y = ScriptNumber(a[1]);
+        Create(s, kMakeTextPoint, X, Y, X, Y, a[2], true);
+    },
+    [](const ScriptArgs& a) { return IsNumber(a[0]) && IsNumber(a[1]); });
 
 ZEMBA_SCRIPT_COMMAND("undo", "undo", 0, 0, [](ScriptSession& s, const ScriptArgs&) {
     const std::string step = s.tools ? s.tools->UndoStack().undoText().toStdString() : std::string();

@@ -22,6 +22,18 @@ bool RegisterScriptCommand(ScriptCommand cmd) {
     return true;
 }
 
+bool RegisterScriptCommand(std::string name, std::string usage, int minArgs, int maxArgs, ScriptFn fn,
+                           std::function<bool(const ScriptArgs&)> accepts) {
+    ScriptCommand c;
+    c.name = std::move(name);
+    c.usage = std::move(usage);
+    c.minArgs = minArgs;
+    c.maxArgs = maxArgs;
+    c.fn = std::move(fn);
+    c.accepts = std::move(accepts);
+    return RegisterScriptCommand(std::move(c));
+}
+
 const std::vector<ScriptCommand>& ScriptCommands() { return Table(); }
 
 Answer ScriptPrompter::Message(MsgFamily family, int number, const std::string& value) {
@@ -123,12 +135,19 @@ std::vector<ScriptArgs> ParseScript(const std::string& text) {
 void RunScript(ScriptSession& session, const std::vector<ScriptArgs>& commands) {
     for (const ScriptArgs& line : commands) {
         const std::string& name = line[0];
-        const ScriptCommand* found = nullptr;
-        for (const ScriptCommand& c : ScriptCommands())
-            if (c.name == name) found = &c;
-        if (!found) throw ScriptError("unknown command \"" + name + "\"");
         ScriptArgs args(line.begin() + 1, line.end());
         const int n = static_cast<int>(args.size());
+        const ScriptCommand* found = nullptr;
+        for (const ScriptCommand& c : ScriptCommands()) {
+            if (c.name != name) continue;
+            if (!c.accepts) {
+                if (!found) found = &c;
+            } else if (n >= c.minArgs && (c.maxArgs < 0 || n <= c.maxArgs) && c.accepts(args)) {
+                found = &c;
+                break;
+            }
+        }
+        if (!found) throw ScriptError("unknown command \"" + name + "\"");
         if (n < found->minArgs || (found->maxArgs >= 0 && n > found->maxArgs))
             throw ScriptError("usage: " + found->usage);
         try {

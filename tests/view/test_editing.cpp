@@ -164,12 +164,12 @@ TEST(Editing, LayerCommandsRefuseTakenNamesAndFeaturesKeepLoadedStyles) {
     const int L = LoadSample(store, "nc.shp");
     ASSERT_GT(L, 0);
     WriteFileBytes(dir.file("taken.dbf"), "x");
-    EXPECT_EQ(LayerCommand(store, 5, "/somewhere/taken.shp", dir.path(), prompter, nullptr), 0);
+    EXPECT_EQ(LayerCommand(store, 5, "taken.shp", dir.path(), prompter, nullptr), 0);
     EXPECT_EQ(LayerCommand(store, 5, "NC.SHP", dir.path(), prompter, nullptr), 0);
     EXPECT_EQ(prompter.Count(MsgFamily::Info, 7), 2);
     EXPECT_EQ(store.LayerCount, 1);
 
-    const int n = LayerCommand(store, 2, "/x/labels.txt", dir.path(), prompter, nullptr);
+    const int n = LayerCommand(store, 2, "labels.txt", dir.path(), prompter, nullptr);
     ASSERT_EQ(n, 2);
     EXPECT_TRUE(store.AnnoLayerMade);
     EXPECT_EQ(store.AnnoLayerIndex, 2);

@@ -223,7 +223,7 @@ TEST_F(Tools, DoubleClickSwitchesToEditPointAndVertexEditsKeepTheSelection) {
 TEST_F(Tools, CreationMakesValidFeaturesAndOpensNewRecordMode) {
     const int L = Polygons();
     store.ShapeLayers[L].Prj = "GEOGCS[\"GCS_North_American_1927\"]";
-    const int n = tc.CreateLayer(5, "/elsewhere/fields.shp", "/nonexistent-dir", nullptr);
+    const int n = tc.CreateLayer(5, "fields.shp", "/nonexistent-dir", nullptr);
     ASSERT_EQ(n, L + 1);
     EXPECT_EQ(store.ShapeLayers[n].Prj, store.ShapeLayers[L].Prj);  // saved with the current layer's .prj
     EXPECT_TRUE(tc.Popup().CreatePolygon);
@@ -305,8 +305,11 @@ TEST_F(Tools, UndoAndRedoStepThroughEveryEditKind) {
     EXPECT_TRUE(store.ShapeLayers[L].IsNullShape(1));
     EXPECT_TRUE(tc.UndoStack().canUndo());
 
-    // Leaving editing empties the history.
-    tc.InfoToolClick(kToolObjectInfo);
+    // An info tool keeps the history (attribute edits made with it join
+    // it); a changed layer table ends it.
+    tc.InfoToolClick(kToolDbInfo);
+    EXPECT_TRUE(tc.UndoStack().canUndo());
+    tc.DisableEditing(0);
     EXPECT_FALSE(tc.UndoStack().canUndo());
     EXPECT_FALSE(tc.UndoEditClick());
 }
