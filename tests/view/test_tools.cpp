@@ -336,6 +336,65 @@ TEST_F(Tools, UndoRestoresVertexEditsAndCreation) {
     EXPECT_EQ(store.ShapeLayers[L].Shapes[1].Parts[1].Pts.size(), orig.Parts[1].Pts.size());
 }
 
+// A shape step swaps geometry only: what was typed or styled after it
+// stays, and a copy taken away comes back as it was when it went.
+TEST_F(Tools, ShapeStepsLeaveLaterValuesAndStylesAlone) {
+    const int L = Polygons();
+    ShpLayer& l = store.ShapeLayers[L];
+    SymLayer& y = store.SymLayers[L];
+    tc.EditShpClick();
+    tc.NewitClick();
+    ptr.Drag(20, 20, 20, 25);  // shape 3 is the copy of 1, left in place
+    ASSERT_EQ(l.NumRecords, 3);
+    l.Shapes[1].Values = {"typed"};
+    y.SymObjs[1].BrushColor = 0x0000FF;
+    y.SymObjs[3].LabelText = "the copy";
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.NumRecords, 2);
+    EXPECT_EQ(y.SymObjs.size(), 3u);
+    EXPECT_DOUBLE_EQ(l.Shapes[1].YMin, 10);
+    EXPECT_EQ(l.Shapes[1].Values, std::vector<std::string>{"typed"});
+    EXPECT_EQ(y.SymObjs[1].BrushColor, 0x0000FFu);
+    ASSERT_TRUE(tc.RedoEditClick());
+    EXPECT_EQ(l.NumRecords, 3);
+    EXPECT_DOUBLE_EQ(l.Shapes[1].YMin, 15);
+    EXPECT_EQ(y.SymObjs[3].LabelText, "the copy");
+    EXPECT_EQ(l.Shapes[1].Values, std::vector<std::string>{"typed"});
+}
+
+// Stepping back to the state of the file clears the layer's mark; stepping
+// back over a save (which clears it) marks the layer again, however many
+// steps lie before the save.
+TEST_F(Tools, UndoOverASaveMarksTheLayerModified) {
+    const int L = Polygons();
+    ShpLayer& l = store.ShapeLayers[L];
+    l.Modified = 0;
+    tc.EditShpClick();
+    tc.MoveitClick();
+    ptr.Drag(20, 20, 30, 20);  // A
+    EXPECT_EQ(l.Modified, 1);
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 0);  // as on disk
+    ASSERT_TRUE(tc.RedoEditClick());
+    EXPECT_EQ(l.Modified, 1);
+    tc.MoveitClick();
+    ptr.Drag(70, 70, 70, 80);  // B
+    l.Modified = 0;            // saved with A and B
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);  // the file still holds both moves
+    EXPECT_DOUBLE_EQ(l.Shapes[1].Parts[1].Pts[1].X, 10);
+    ASSERT_TRUE(tc.RedoEditClick());
+    l.Modified = 0;  // saved with A only
+    tc.MoveitClick();
+    ptr.Drag(70, 70, 70, 80);  // C
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 0);  // back to what was saved
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);
+}
+
 TEST_F(Tools, PopupOffersOnlyRefreshWithoutLayersAndFollowsTheCurrentLayer) {
     PopupEnables e = tc.Popup();
     EXPECT_TRUE(e.Refresh);
