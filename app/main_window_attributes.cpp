@@ -57,8 +57,17 @@ void TZeEditForm::WireAttributeWindows() {
         // in the Undo and Redo commands.
         h.RecordEdit = [&tools](QUndoCommand* step) { tools.UndoStack().push(step); };
         h.Redraw = [this] { Redraw(); };
-        connect(&tools.UndoStack(), &QUndoStack::indexChanged, edit, [this, edit] {
+        // The commands name the step they take: "Undo Set NAME".
+        auto name = [](QAction* a, const QString& step) {
+            if (!a) return;
+            if (!a->property("plainText").isValid()) a->setProperty("plainText", a->text());
+            const QString plain = a->property("plainText").toString();
+            a->setText(step.isEmpty() ? plain : plain + " " + step);
+        };
+        connect(&tools.UndoStack(), &QUndoStack::indexChanged, edit, [this, edit, &tools, name] {
             edit->Sync();
+            name(Action("UndoMI"), tools.UndoStack().undoText());
+            name(findChild<QAction*>("RedoMI"), tools.UndoStack().redoText());
             attributes_->Database().Refresh();
         });
     }
