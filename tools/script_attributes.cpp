@@ -79,11 +79,15 @@ ZEMBA_SCRIPT_COMMAND("addfield", "addfield NAME String|Integer|Float|Boolean|Dat
 ZEMBA_SCRIPT_COMMAND("save", "save [OUT.shp]", 0, 1, [](ScriptSession& s, const ScriptArgs& a) {
     s.NeedLayer();
     const int i = s.store.CurrentLayer;
-    const ShpLayer& L = s.store.ShapeLayers[i];
-    const std::string path = a.empty() ? L.ShpPath + L.ShpName : a[0];
+    ShpLayer& L = s.store.ShapeLayers[i];
+    const std::string own = L.ShpPath + L.ShpName;
+    const std::string path = a.empty() ? own : a[0];
     RecomputeLayerExtents(s.store, i);
     Result r = SaveLayer(s.store, i, path, s.progress);
     if (!r) throw ScriptError(path + ": " + r.reason);
+    // Saved to its own files, the layer holds nothing unsaved (as Save in
+    // the window); a copy elsewhere leaves it as it was.
+    if (path == own) L.Modified = 0;
     s.out << "Saved layer " << i << " to " << path << "\n";
 });
 

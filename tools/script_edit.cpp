@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+#include <QString>
+
+#include "attributes/text_codec.h"
 #include "tools/script.h"
 #include "view/editing.h"
 #include "view/renderer.h"
@@ -69,8 +72,13 @@ void Create(ScriptSession& s, int code, double Xs, double Ys, double Xe, double 
             bool withText = false) {
     s.NeedLayer();
     s.prompter.last.clear();
-    // The text is part of the feature: one undo takes both away.
-    const std::int32_t T = s.Tools().RunCreateAt(code, Xs, Ys, Xe, Ye, withText ? &text : nullptr);
+    // The text is part of the feature: one undo takes both away. The script
+    // is UTF-8; the layer keeps its own bytes.
+    const std::int32_t target = FeatureTarget(s.store, code);
+    const std::string bytes =
+        withText && target ? LayerCodec(s.store.ShapeLayers[target].CodePage).FromUnicode(QString::fromUtf8(text.c_str()))
+                           : text;
+    const std::int32_t T = s.Tools().RunCreateAt(code, Xs, Ys, Xe, Ye, withText ? &bytes : nullptr);
     if (T == 0) throw ScriptError(s.prompter.last.empty() ? "no layer takes this feature" : s.prompter.last);
     const std::int32_t k = s.store.ShapeLayers[T].NumRecords;
     s.out << "Created " << Id(T, k) << "\n";

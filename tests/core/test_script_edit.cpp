@@ -143,10 +143,12 @@ TEST(ScriptEdit, TextPointKeepsItsTextThroughSaveAndReopen) {
     TempDir dir;
     CopySample("nc", dir.path());
     const Outcome r = Script("open " + dir.file("nc.shp") + "; newlayer text " + dir.file("texts") +
-               "; label -80 35.5 Raleigh; label -81 35.2 Greensboro; undo; layer 2; save; clear-all; open " +
+               "; label -80 35.5 Raleigh; label -81 35.2 Greensboro; undo; label -81 35.2 Zürich; layer 2; save; "
+               "clear-all; open " +
                dir.file("texts.shp") + "; values LabelName");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Undone Create Text"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Raleigh\n1 values"), std::string::npos) << r.out;
-    EXPECT_EQ(ReadFileBytes(dir.file("texts.atx")), "Raleigh\r\n");
+    EXPECT_NE(r.out.find("Raleigh\nZ\xfcrich\n2 values"), std::string::npos) << r.out;
+    // The layer's own bytes (Latin-1 without a .cpg), one line a shape.
+    EXPECT_EQ(ReadFileBytes(dir.file("texts.atx")), "Raleigh\r\nZ\xfcrich\r\n");
 }
