@@ -340,13 +340,23 @@ void FileCommands::Save() {
     }
 }
 
+// The file Save As and Export propose: the current layer's own (not the
+// file opened last, which may be another layer), else the last file opened.
+static std::string ProposedFile(const LayerStore& store) {
+    const std::int32_t i = store.CurrentLayer;
+    if (i >= 1 && i <= store.LayerCount && !store.ShapeLayers[i].ShpName.empty())
+        return store.ShapeLayers[i].ShpPath + store.ShapeLayers[i].ShpName;
+    return store.LayerFileName;
+}
+
 void FileCommands::SaveAs() {
     if (Refused()) return;
-    std::string dir = DirectoryPart(store_.LayerFileName);
+    const std::string proposed = ProposedFile(store_);
+    std::string dir = DirectoryPart(proposed);
     if (!DirExists(dir)) dir = options_.ShapeDir;
     const std::string path =
         prompter_.ChooseSaveFile("Save As", dir, "Shape File Map(*.shp,*.zmp)|*.shp;*.zmp",
-                                 FileNamePart(store_.LayerFileName));
+                                 FileNamePart(proposed));
     if (path.empty()) return;
     // A name typed without an extension is a shapefile's.
     const std::string target = UpperExt(path).empty() ? path + ".shp" : path;
@@ -371,11 +381,14 @@ void FileCommands::SaveAs() {
 
 void FileCommands::Export() {
     if (Refused()) return;
+    const std::string proposed = ProposedFile(store_);
+    std::string dir = DirectoryPart(proposed);
+    if (!DirExists(dir)) dir = options_.ShapeDir;
     const std::string path = prompter_.ChooseSaveFile(
-        "Export", options_.ShapeDir,
+        "Export", dir,
         "Export File (*.dxf *.dat *.bmp)|*.dxf;*.dat;*.bmp|DXF drawing (*.dxf)|*.dxf|"
         "Coordinates (*.dat)|*.dat|Bitmap (*.bmp)|*.bmp",
-        ChangeFileExt(FileNamePart(store_.LayerFileName), ".dxf"));
+        ChangeFileExt(FileNamePart(proposed), ".dxf"));
     if (path.empty()) return;
     const std::string target = UpperExt(path).empty() ? path + ".dxf" : path;
     const std::string ext = UpperExt(target);

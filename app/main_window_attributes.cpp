@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QScreen>
 #include <algorithm>
+#include <QUndoStack>
 
 #include "app/edit_actions.h"
 #include "app/help.h"
@@ -97,6 +98,24 @@ void TZeEditForm::WireAttributeWindows() {
             tools.DisplayEditPoint(layer, shape, point, part);
             if (mapView_) mapView_->RefreshImage();
         };
+        // Accept and Add Field are steps of the editing tools' undo stack;
+        // a step taken back or made again shows in the database window and
+        // in the Undo and Redo commands.
+        h.RecordEdit = [&tools](QUndoCommand* step) { tools.UndoStack().push(step); };
+        h.Redraw = [this] { Redraw(); };
+        // The commands name the step they take: "Undo Set NAME".
+        auto name = [](QAction* a, const QString& step) {
+            if (!a) return;
+            if (!a->property("plainText").isValid()) a->setProperty("plainText", a->text());
+            const QString plain = a->property("plainText").toString();
+            a->setText(step.isEmpty() ? plain : plain + " " + step);
+        };
+        connect(&tools.UndoStack(), &QUndoStack::indexChanged, edit, [this, edit, &tools, name] {
+            edit->Sync();
+            name(Action("UndoMI"), tools.UndoStack().undoText());
+            name(findChild<QAction*>("RedoMI"), tools.UndoStack().redoText());
+            attributes_->Database().Refresh();
+        });
     }
 
     if (QAction* linker = Action("ExternalDbLinkerMI")) {

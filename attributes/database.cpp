@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "attributes/attribute_edits.h"
 #include "core/attributes.h"
 #include "core/dbf_table.h"
 #include "core/file_io.h"
@@ -113,8 +114,8 @@ std::string UniqueFieldName(const ShpLayer& L, const std::string& wanted) {
     return name;
 }
 
-bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem, const std::string& sizeText,
-              Prompter& prompter) {
+bool NewField(const ShpLayer& L, const std::string& name, const std::string& typeItem, const std::string& sizeText,
+              Prompter& prompter, FieldDefRec& f, std::string& first) {
     int size = 0;
     if (typeItem == "String") {
         std::string t = sizeText;
@@ -130,10 +131,10 @@ bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem,
             size = static_cast<int>(v);
         }
     }
-    FieldDefRec f;
+    f = FieldDefRec{};
     f.FieldNo = L.NumFields + 1;
     f.Name = UniqueFieldName(L, name);
-    std::string first;
+    first.clear();
     if (typeItem == "String") {
         f.DataType = ftString, first = "0";
     } else if (typeItem == "Integer") {
@@ -143,7 +144,7 @@ bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem,
     } else if (typeItem == "Boolean") {
         f.DataType = ftBoolean, first = "False";
     } else if (typeItem == "DateTime") {
-        f.DataType = ftDateTime;  // the table holds it as a date
+        f.DataType = ftDateTime, first = TodayText();  // the table holds it as a date
     } else if (typeItem == "Currency") {
         f.DataType = ftCurrency, first = "0.0";
     } else {
@@ -155,15 +156,26 @@ bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem,
     f.Size = nf.width;
     f.Precision = nf.decimals;
     f.Required = 0;
+    return true;
+}
 
+void AppendField(ShpLayer& L, const FieldDefRec& f, const std::string& first) {
     L.Fields.push_back(f);
     L.NumFields = static_cast<std::int32_t>(L.Fields.size());
     const std::size_t b = static_cast<std::size_t>(L.NumFields);
     for (std::int32_t i = 1; i <= L.NumRecords && static_cast<std::size_t>(i) < L.Shapes.size(); ++i) {
         auto& v = L.Shapes[i].Values;
         v.resize(b);
-        v[b - 1] = f.DataType == ftDateTime ? TodayText() : first;
+        v[b - 1] = first;
     }
+}
+
+bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem, const std::string& sizeText,
+              Prompter& prompter) {
+    FieldDefRec f;
+    std::string first;
+    if (!NewField(L, name, typeItem, sizeText, prompter, f, first)) return false;
+    AppendField(L, f, first);
     L.Modified = 1;
     return true;
 }
@@ -240,7 +252,8 @@ bool DatabaseLogic::Accept(const std::vector<std::string>& edits) {
     if (Layer < 1 || Layer > store_.LayerCount) return false;
     ShpLayer& L = store_.ShapeLayers[Layer];
     if (Record >= 1 && Record <= L.NumRecords && static_cast<std::size_t>(Record) < L.Shapes.size()) {
-        auto& values = L.Shapes[Record].Values;
+        const auto& values = L.Shapes[Record].Values;
+        std::vector<SetValuesCommand::Change> changes;
         const int n = std::min<int>(L.NumFields, static_cast<int>(edits.size()));
         for (int k = 0; k < n; ++k) {
             const std::string old = k < static_cast<int>(values.size()) ? values[k] : std::string();
@@ -250,17 +263,32 @@ bool DatabaseLogic::Accept(const std::vector<std::string>& edits) {
                 prompter_.Message(MsgFamily::Info, 4);  // "Not a Number": this value is skipped
                 continue;
             }
-            // A shape past the table's last record gets its values here.
-            if (values.size() < static_cast<std::size_t>(L.NumFields)) values.resize(L.NumFields);
-            values[k] = edits[k];
-            L.Modified = 1;
+            changes.push_back({k, old, edits[k]});
         }
+        if (!changes.empty()) Run(new SetValuesCommand(store_, Layer, Record, std::move(changes)), Record);
     }
     if (NewRecord) {
         NewRecord = false;
         return true;
     }
     return false;
+}
+
+void DatabaseLogic::Run(LayerEditCommand* edit, int shape) {
+    const std::int32_t layer = edit->Layer();
+    const auto label = [&]() -> std::string {
+        if (layer < 1 || static_cast<std::size_t>(layer) >= store_.SymLayers.size()) return {};
+        const auto& objs = store_.SymLayers[layer].SymObjs;
+        return shape >= 1 && static_cast<std::size_t>(shape) < objs.size() ? objs[shape].LabelText : std::string();
+    };
+    const std::string before = label();
+    if (hooks_.RecordEdit) {
+        hooks_.RecordEdit(edit);  // the stack takes it and makes the edit
+    } else {
+        edit->redo();
+        delete edit;
+    }
+    if (hooks_.Redraw && label() != before) hooks_.Redraw();
 }
 
 bool DatabaseLogic::OpenPanel(bool ctrl, bool alt, bool shift) {
@@ -279,7 +307,10 @@ void DatabaseLogic::CancelPanel() {
 
 bool DatabaseLogic::AddNewField(const std::string& name, const std::string& typeItem, const std::string& sizeText) {
     if (Layer < 1 || Layer > store_.LayerCount) return false;
-    if (!AddField(store_.ShapeLayers[Layer], name, typeItem, sizeText, prompter_)) return false;
+    FieldDefRec f;
+    std::string first;
+    if (!NewField(store_.ShapeLayers[Layer], name, typeItem, sizeText, prompter_, f, first)) return false;
+    Run(new AddFieldCommand(store_, Layer, std::move(f), std::move(first)), 0);
     Forget();
     return true;
 }

@@ -13,6 +13,8 @@
 
 namespace zemba {
 
+class LayerEditCommand;
+
 enum DbMode { kNewRecordMode = 1, kBrowseMode = 2 };
 enum DbPanel { kFieldsPanel = 1, kNewFieldPanel = 2, kConverterPanel = 3, kLinkPanel = 4 };
 
@@ -42,6 +44,11 @@ std::string ShapeValue(const ShpLayer& L, int shape, int field);
 // characters and made unique; every record gets the type's first value.
 bool AddField(ShpLayer& L, const std::string& name, const std::string& typeItem,
               const std::string& sizeText, Prompter& prompter);
+// The two halves of AddField: the field and its first value (false, with
+// the message, when the size is not an integer), and appending them.
+bool NewField(const ShpLayer& L, const std::string& name, const std::string& typeItem,
+              const std::string& sizeText, Prompter& prompter, FieldDefRec& field, std::string& first);
+void AppendField(ShpLayer& L, const FieldDefRec& field, const std::string& first);
 // `wanted` (or "Newbie") cut to 10 characters and made unique among L's
 // field names, ignoring case: "Newbie", "Newbie1", ...
 std::string UniqueFieldName(const ShpLayer& L, const std::string& wanted);
@@ -81,10 +88,12 @@ public:
     // Ctrl + right click on the strip.
     void EnableAccept() { AcceptEnabled = true; }
 
-    // Writes the edit boxes' texts into the current record. A value that
-    // changes marks the layer modified; a text that is not a number in a
-    // numeric field is reported and skipped. True when the window closes
-    // (new-record mode).
+    // Writes the edit boxes' texts into the current record, as one step on
+    // the undo stack (AttributeHooks::RecordEdit). A value that changes
+    // marks the layer modified; a text that is not a number in a numeric
+    // field is reported and skipped; a label that showed the label field's
+    // value shows the new one. True when the window closes (new-record
+    // mode).
     bool Accept(const std::vector<std::string>& edits);
 
     // Right-button release on the fields panel with exactly one of Ctrl,
@@ -92,8 +101,8 @@ public:
     bool OpenPanel(bool ctrl, bool alt, bool shift);
     void CancelPanel();
 
-    // "Add a New Field" OK: true when the field was added (the window then
-    // forgets its layer and closes).
+    // "Add a New Field" OK: true when the field was added, as a step on the
+    // undo stack (the window then forgets its layer and closes).
     bool AddNewField(const std::string& name, const std::string& typeItem, const std::string& sizeText);
 
     // The link panel: the current layer's field names, the chosen file
@@ -110,9 +119,13 @@ public:
 
     // The layer table changed: forget the layer and the record.
     void Forget();
+    // Keeps the record within the layer's records.
+    void Clamp();
 
 private:
-    void Clamp();
+    // Makes an edit through the undo stack (or at once without one) and
+    // redraws when the label of `shape` changed.
+    void Run(LayerEditCommand* edit, int shape);
     LayerStore& store_;
     Prompter& prompter_;
     AttributeHooks& hooks_;

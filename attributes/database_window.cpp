@@ -249,6 +249,16 @@ void TZeEditDbForm::Forget() {
     DisplayDbShape();
 }
 
+void TZeEditDbForm::Refresh() {
+    if (logic_.Layer != 0 && !logic_.CurrentLayer()) {
+        Forget();
+        return;
+    }
+    logic_.Clamp();
+    if (edits_.size() != logic_.FieldNames().size()) BuildFields();
+    DisplayDbShape();
+}
+
 void TZeEditDbForm::AcceptClick() {
     std::vector<std::string> texts;
     for (QLineEdit* e : edits_) texts.push_back(Bytes(e->text()));

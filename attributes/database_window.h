@@ -32,6 +32,9 @@ public:
     void ShowLinker();
     // The layer table changed: forget the layer (controls are rebuilt).
     void Forget();
+    // An undo or redo step changed the table: shows the record again, with
+    // the controls rebuilt when the fields changed.
+    void Refresh();
     // Where the link panel's file dialog opens; updated by a chosen file.
     void SetVectorDbDir(std::string* dir) { vectorDbDir_ = dir; }
 

@@ -9,6 +9,8 @@
 
 #include "core/layer_store.h"
 
+class QUndoCommand;
+
 namespace zemba {
 
 // What the view does for the identify and database windows.
@@ -21,6 +23,12 @@ struct AttributeHooks {
     std::function<void()> ShapeSelected;
     // Opens the help file at a context.
     std::function<void(int context)> ShowHelp;
+    // Puts an attribute edit (Accept, Add Field) on the undo stack, which
+    // takes it and makes the edit with its redo(). Empty: the edit is made
+    // at once and cannot be undone.
+    std::function<void(QUndoCommand* edit)> RecordEdit;
+    // A label shown on the map changed with an edit.
+    std::function<void()> Redraw;
 };
 
 // "Obj : 2.17 Type: Areas" for each HitList entry still in the store.

@@ -2,6 +2,7 @@
 // shape, adding a field, saving a layer with its table.
 #include <QString>
 
+#include "attributes/attribute_edits.h"
 #include "attributes/database.h"
 #include "text/layer_codec.h"
 #include "core/attributes.h"
@@ -40,8 +41,10 @@ ZEMBA_SCRIPT_COMMAND("set", "set FIELD TEXT", 2, 2, [](ScriptSession& s, const S
     if (shape < 1 || shape > L.NumRecords) throw ScriptError("no shape is selected");
     const int f = FieldByName(L, a[0]);
     if (f < 0) throw ScriptError("layer " + std::to_string(layer) + " has no field " + a[0]);
-    // What Accept in the database window does with the edited box.
+    // What Accept in the database window does with the edited box, on the
+    // stack that "undo" steps back.
     AttributeHooks hooks;
+    hooks.RecordEdit = [&s](QUndoCommand* edit) { s.Tools().UndoStack().push(edit); };
     DatabaseLogic db(s.store, s.prompter, hooks);
     db.InitDBForm(layer, kBrowseMode, shape);
     std::vector<std::string> edits = db.RecordValues();
@@ -59,9 +62,14 @@ ZEMBA_SCRIPT_COMMAND("addfield", "addfield NAME String|Integer|Float|Boolean|Dat
     for (const char* item : kDataTypeItems)
         if (UpperCase(item) == UpperCase(a[1])) type = item;
     if (type.empty()) throw ScriptError("unknown field type " + a[1]);
-    ShpLayer& L = s.store.ShapeLayers[s.store.CurrentLayer];
-    if (!AddField(L, LayerBytes(L, a[0]), type, a.size() > 2 ? a[2] : std::string(), s.prompter))
+    const int layer = s.store.CurrentLayer;
+    ShpLayer& L = s.store.ShapeLayers[layer];
+    FieldDefRec field;
+    std::string first;
+    s.prompter.last.clear();
+    if (!NewField(L, LayerBytes(L, a[0]), type, a.size() > 2 ? a[2] : std::string(), s.prompter, field, first))
         throw ScriptError(s.prompter.last.empty() ? "the field was not added" : s.prompter.last);
+    s.Tools().UndoStack().push(new AddFieldCommand(s.store, layer, std::move(field), std::move(first)));
     const FieldDefRec& f = L.Fields.back();
     s.out << "Field " << L.NumFields - 1 << ": " << f.Name << " " << type << " " << f.Size;
     if (f.Precision > 0) s.out << "." << f.Precision;
@@ -71,11 +79,15 @@ ZEMBA_SCRIPT_COMMAND("addfield", "addfield NAME String|Integer|Float|Boolean|Dat
 ZEMBA_SCRIPT_COMMAND("save", "save [OUT.shp]", 0, 1, [](ScriptSession& s, const ScriptArgs& a) {
     s.NeedLayer();
     const int i = s.store.CurrentLayer;
-    const ShpLayer& L = s.store.ShapeLayers[i];
-    const std::string path = a.empty() ? L.ShpPath + L.ShpName : a[0];
+    ShpLayer& L = s.store.ShapeLayers[i];
+    const std::string own = L.ShpPath + L.ShpName;
+    const std::string path = a.empty() ? own : a[0];
     RecomputeLayerExtents(s.store, i);
     Result r = SaveLayer(s.store, i, path, s.progress);
     if (!r) throw ScriptError(path + ": " + r.reason);
+    // Saved to its own files, the layer holds nothing unsaved (as Save in
+    // the window); a copy elsewhere leaves it as it was.
+    if (path == own) L.Modified = 0;
     s.out << "Saved layer " << i << " to " << path << "\n";
 });
 

@@ -2,6 +2,11 @@
 // controller the map window drives, with world coordinates in place of
 // pointer positions.
 
+#include <filesystem>
+
+#include <QString>
+
+#include "text/layer_codec.h"
 #include "tools/script.h"
 #include "view/editing.h"
 #include "view/renderer.h"
@@ -67,15 +72,15 @@ void Create(ScriptSession& s, int code, double Xs, double Ys, double Xe, double 
             bool withText = false) {
     s.NeedLayer();
     s.prompter.last.clear();
-    const std::int32_t T = s.Tools().RunCreateAt(code, Xs, Ys, Xe, Ye);
+    // The text is part of the feature: one undo takes both away. The script
+    // is UTF-8; the layer keeps its own bytes.
+    const std::int32_t target = FeatureTarget(s.store, code);
+    const std::string bytes =
+        withText && target ? LayerCodec(s.store.ShapeLayers[target].CodePage).FromUnicode(QString::fromUtf8(text.c_str()))
+                           : text;
+    const std::int32_t T = s.Tools().RunCreateAt(code, Xs, Ys, Xe, Ye, withText ? &bytes : nullptr);
     if (T == 0) throw ScriptError(s.prompter.last.empty() ? "no layer takes this feature" : s.prompter.last);
     const std::int32_t k = s.store.ShapeLayers[T].NumRecords;
-    if (withText) {
-        s.store.SymLayers[T].SymObjs[k].LabelText = text;
-        ShpLayer& L = s.store.ShapeLayers[T];
-        for (std::size_t f = 0; f < L.Fields.size() && f < L.Shapes[k].Values.size(); ++f)
-            if (L.Fields[f].Name == "LabelName") L.Shapes[k].Values[f] = text;
-    }
     s.out << "Created " << Id(T, k) << "\n";
 }
 
@@ -125,12 +130,15 @@ ZEMBA_SCRIPT_COMMAND("newlayer", "newlayer point|line|polygon|text NAME", 2, 2,
     const int type = kind == "point" ? 1 : kind == "line" ? 3 : kind == "polygon" ? 5 : kind == "text" ? 2 : 0;
     if (type == 0) throw ScriptError("the kind is point, line, polygon or text");
     if (!LayerCommandOffered(s.store, type)) throw ScriptError("a " + kind + " layer was made already");
-    // A name with a directory puts the layer there; a bare name goes to the
+    // A name with a directory puts the layer there (a relative one from the
+    // working directory, as on any command line); a bare name goes to the
     // Shape directory.
-    const std::size_t slash = a[1].find_last_of('/');
-    const std::string dir = slash == std::string::npos ? s.options.ShapeDir : a[1].substr(0, slash + 1);
+    std::string name = a[1];
+    std::error_code ec;
+    if (name.find('/') != std::string::npos && name.front() != '/')
+        name = (std::filesystem::current_path(ec) / name).string();
     s.prompter.last.clear();
-    const std::int32_t n = s.Tools().CreateLayer(type, a[1], dir, nullptr);
+    const std::int32_t n = s.Tools().CreateLayer(type, name, s.options.ShapeDir, nullptr);
     if (n == 0) throw ScriptError(s.prompter.last.empty() ? "no layer was made" : s.prompter.last);
     s.out << "Layer " << n << " " << s.store.ShapeLayers[n].ShpPath << s.store.ShapeLayers[n].ShpName << "\n";
 });
@@ -154,13 +162,15 @@ ZEMBA_SCRIPT_COMMAND("text", "text X Y TEXT", 3, 3, [](ScriptSession& s, const S
 });
 
 ZEMBA_SCRIPT_COMMAND("undo", "undo", 0, 0, [](ScriptSession& s, const ScriptArgs&) {
+    const std::string step = s.tools ? s.tools->UndoStack().undoText().toStdString() : std::string();
     if (!s.tools || !s.tools->UndoEditClick()) throw ScriptError("nothing to undo");
-    s.out << "Undone\n";
+    s.out << "Undone " << step << "\n";
 });
 
 ZEMBA_SCRIPT_COMMAND("redo", "redo", 0, 0, [](ScriptSession& s, const ScriptArgs&) {
+    const std::string step = s.tools ? s.tools->UndoStack().redoText().toStdString() : std::string();
     if (!s.tools || !s.tools->RedoEditClick()) throw ScriptError("nothing to redo");
-    s.out << "Redone\n";
+    s.out << "Redone " << step << "\n";
 });
 
 }  // namespace

@@ -414,7 +414,7 @@ std::int32_t FeatureTarget(const LayerStore& store, int code) {
 }
 
 std::int32_t MakeFeature(LayerStore& store, int code, double Xs, double Ys, double Xe, double Ye,
-                         Prompter* prompter) {
+                         Prompter* prompter, const std::string* text) {
     const std::int32_t T = FeatureTarget(store, code);
     if (T == 0) return 0;
     const int type = store.ShapeLayers[T].ShapeType;
@@ -454,7 +454,6 @@ std::int32_t MakeFeature(LayerStore& store, int code, double Xs, double Ys, doub
     // The new shape's own style is the layer's, so a layer drawn shape by
     // shape shows it like the others.
     SymObj& o = sym.SymObjs[k];
-    o.LabelText = store.LayerFileName;
     o.PenColor = sym.LineColor;
     o.BrushColor = sym.FillColor;
     o.PenStyle = sym.LineStyle;
@@ -474,6 +473,15 @@ std::int32_t MakeFeature(LayerStore& store, int code, double Xs, double Ys, doub
     s.Values.assign(nf, std::string());
     if (k > 1)
         for (std::size_t f = 0; f < nf && f < L.Shapes[k - 1].Values.size(); ++f) s.Values[f] = L.Shapes[k - 1].Values[f];
+    // The label is the record's value of the layer's label field; the text
+    // given for a text point is that value.
+    const bool haveLabelField = sym.LabelField >= 0 && static_cast<std::size_t>(sym.LabelField) < nf;
+    if (text) {
+        if (haveLabelField) s.Values[sym.LabelField] = *text;
+        o.LabelText = *text;
+    } else {
+        o.LabelText = haveLabelField ? s.Values[sym.LabelField] : std::string();
+    }
 
     if (code == kMakeLine || code == kMakePolygon) {
         std::vector<PointXY> ring;
@@ -581,6 +589,18 @@ std::int32_t CreateAnotherLayer(LayerStore& store, std::int32_t type, const std:
     if (base.empty()) return 0;
     std::string dir = shapeDir;
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+    // A folder typed with the name is where the layer goes (a relative one
+    // inside the Shape directory); a bare name goes to the Shape directory.
+    const std::size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) {
+        const std::string typed = name.substr(0, slash + 1);
+        dir = typed.front() == '/' ? typed : dir + typed;
+        std::error_code ec;
+        if (!std::filesystem::is_directory(dir, ec)) {
+            prompter.ShowErrorText("The folder " + dir + " does not exist.\r\nNo layer was made.");
+            return 0;
+        }
+    }
     const std::string shpName = base + ".shp";
     bool taken = false;
     for (std::int32_t i = 1; i <= store.LayerCount; ++i)

@@ -58,10 +58,11 @@ bool IsMadeLayer(const LayerStore& store, std::int32_t i);
 // (Xe, Ye) in FeatureTarget. A line is the two points; an area is a closed
 // clockwise triangle on the dragged box. A drag of no length (line) or of no
 // width or height (area), or a target layer of another kind, is refused with
-// a message. Returns the new shape's layer (its number is the layer's
-// NumRecords), or 0 when nothing was made.
+// a message. The feature's label is its value of the layer's label field;
+// `text` (when given) becomes both. Returns the new shape's layer (its
+// number is the layer's NumRecords), or 0 when nothing was made.
 std::int32_t MakeFeature(LayerStore& store, int code, double Xs, double Ys, double Xe, double Ye,
-                         Prompter* prompter = nullptr);
+                         Prompter* prompter = nullptr, const std::string* text = nullptr);
 
 // Recomputes the boxes of layer i: shape boxes from their vertices (a shape
 // without vertices keeps its box), the layer box over its shapes (deleted
@@ -75,9 +76,11 @@ void ReExtentAll(LayerStore& store, std::int32_t start);
 bool ShapeBoxFromVertices(ShpObj& s);
 
 // CreateAnotherLayer: appends an empty layer of `type` (1, 2, 3 or 5) named
-// `name` (its directory is dropped) in `shapeDir`, with the box and shifts of
-// the current layer. A name already used by a loaded layer, or an existing
-// .shp, .shx or .dbf of that name in shapeDir, shows message 7 and makes
+// `name`, with the box and shifts of the current layer. The layer goes to
+// the folder typed with the name (a relative one is taken inside
+// `shapeDir`; one that does not exist is refused with a message), a bare
+// name to `shapeDir`. A name already used by a loaded layer, or an existing
+// .shp, .shx or .dbf of that name in that folder, shows message 7 and makes
 // nothing. Returns the new layer's index, 0 when none was made.
 std::int32_t CreateAnotherLayer(LayerStore& store, std::int32_t type, const std::string& name,
                                 const std::string& shapeDir, Prompter& prompter, FontRef labelFont);

@@ -23,6 +23,8 @@ ToolController::ToolController(LayerStore& store, ViewState& view, MapRenderer* 
                                ToolHooks hooks)
     : store_(store), view_(view), renderer_(renderer), prompter_(prompter), hooks_(std::move(hooks)) {}
 
+ToolController::~ToolController() { undo_.blockSignals(true); }
+
 void ToolController::Redraw() {
     if (hooks_.Redraw) {
         hooks_.Redraw();
@@ -294,15 +296,15 @@ bool ToolController::RunEdit(int code, PixelPoint a, PixelPoint b) {
 bool ToolController::RunEditBy(int code, double dx, double dy) {
     const std::int32_t L = store_.CurrentLayer, s = store_.CurrentShape;
     if (L < 1 || L > store_.LayerCount || code < kMoveShape || code > kDuplicateVertex) return false;
-    LayerSnapshot before = TakeSnapshot(store_, L, {s});
+    LayerGeometry before = TakeGeometry(store_, L, {s});
     const std::int32_t t = store_.ShapeLayers[L].NumRecords + 1;
     if (!EditSelected(store_, code, dx, dy, &prompter_)) return false;
     std::vector<std::int32_t> touched{s};
     if (code == kCopyMoveShape) touched.push_back(t);
     static const char* const kNames[] = {"", "Move", "Delete", "Copy+Move", "Move Point", "Delete Point",
                                          "Copy+Move Point"};
-    undo_.push(new EditCommand(store_, std::move(before), TakeSnapshot(store_, L, touched),
-                               QString::fromLatin1(kNames[code])));
+    undo_.push(new ShapeEditCommand(store_, L, std::move(before), TakeGeometry(store_, L, touched),
+                                    QString::fromLatin1(kNames[code])));
     flags_.EditsMade = true;
     Changed();
     return true;
@@ -314,21 +316,26 @@ std::int32_t ToolController::RunCreate(int code, PixelPoint a, PixelPoint b) {
                        XtoWorld(store_, view_, b.x), YtoWorld(store_, view_, h - b.y));
 }
 
-std::int32_t ToolController::RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye) {
+std::int32_t ToolController::RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye,
+                                         const std::string* text) {
     const std::int32_t T = FeatureTarget(store_, code);
     if (T == 0) return 0;
-    LayerSnapshot before = TakeSnapshot(store_, T, {});
-    const std::int32_t made = MakeFeature(store_, code, Xs, Ys, Xe, Ye, &prompter_);
+    LayerGeometry before = TakeGeometry(store_, T, {});
+    const std::int32_t made = MakeFeature(store_, code, Xs, Ys, Xe, Ye, &prompter_, text);
     if (made == 0) return 0;
     const std::int32_t k = store_.ShapeLayers[T].NumRecords;
-    undo_.push(new EditCommand(store_, std::move(before), TakeSnapshot(store_, T, {k}), "Create"));
+    static const char* const kMade[] = {"Create Point", "Create Text", "Create Line", "", "Create Area"};
+    undo_.push(new ShapeEditCommand(store_, T, std::move(before), TakeGeometry(store_, T, {k}),
+                                    QString::fromLatin1(kMade[code - kMakePoint])));
     Changed();
     if (store_.ShapeLayers[T].NumFields > 0 && hooks_.NewRecord) hooks_.NewRecord(T, k);
     return T;
 }
 
 void ToolController::InfoToolClick(int tool) {
-    DisableEditing(0);
+    // The history stays: attribute edits made with an info tool go on the
+    // same stack, and undo steps back past them to the shape edits.
+    LeaveEditing(false);
     flags_.PointerTool = std::clamp(tool, static_cast<int>(kToolObjectInfo), static_cast<int>(kToolSoilsInfo));
     Changed();
 }
@@ -374,19 +381,27 @@ void ToolController::NewitClick() {
 }
 
 void ToolController::DisableEditing(int level) {
-    flags_.MoveMode = flags_.DeleteMode = flags_.CopyMoveMode = false;
-    flags_.EditOpsEnabled = level > 0;
     if (level == 0) {
-        flags_.EditPointEnabled = false;
-        flags_.PointerTool = kToolNone;
-        flags_.ShapeSelected = false;
-        flags_.VertexGrabbed = false;
-        if (!ViewToolsExternal) EndRubber(false);
-        gesture_ = Gesture::None;
-        // Leaving editing ends the history: the snapshots would not match
-        // what the next edits start from.
-        undo_.clear();
+        LeaveEditing(true);
+        return;
     }
+    flags_.MoveMode = flags_.DeleteMode = flags_.CopyMoveMode = false;
+    flags_.EditOpsEnabled = true;
+    Changed();
+}
+
+void ToolController::LeaveEditing(bool endHistory) {
+    flags_.MoveMode = flags_.DeleteMode = flags_.CopyMoveMode = false;
+    flags_.EditOpsEnabled = false;
+    flags_.EditPointEnabled = false;
+    flags_.PointerTool = kToolNone;
+    flags_.ShapeSelected = false;
+    flags_.VertexGrabbed = false;
+    if (!ViewToolsExternal) EndRubber(false);
+    gesture_ = Gesture::None;
+    // A changed layer table ends the history: its steps name layers by
+    // number.
+    if (endHistory) undo_.clear();
     Changed();
 }
 

@@ -83,6 +83,9 @@ public:
     // outlive the controller.
     ToolController(LayerStore& store, ViewState& view, MapRenderer* renderer, Prompter& prompter,
                    ToolHooks hooks = {});
+    // The history goes without a word: whoever listens to the stack may be
+    // gone already.
+    ~ToolController();
 
     ToolFlags& Flags() { return flags_; }
     const ToolFlags& Flags() const { return flags_; }
@@ -108,7 +111,8 @@ public:
     void DeleteitClick();
     void NewitClick();
     void TurnEmOff();
-    // Level 0 leaves editing: tools, selection and the undo stack go.
+    // Level 0 leaves editing: tools, selection and the undo stack go (the
+    // layer table or the current layer changed).
     void DisableEditing(int level);
     // Undo and Redo: one step of the stack, then the Edit Shape tool and a
     // redraw. False when there was nothing to step over.
@@ -144,8 +148,10 @@ public:
     // Feature creation (codes 101..105) from pixel a to b, recorded for undo;
     // returns the new shape's layer (the shape is its last) or 0.
     std::int32_t RunCreate(int code, PixelPoint a, PixelPoint b);
-    // The same from world (Xs, Ys) to (Xe, Ye).
-    std::int32_t RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye);
+    // The same from world (Xs, Ys) to (Xe, Ye); `text` is a text point's
+    // text (its label and label-field value).
+    std::int32_t RunCreateAt(int code, double Xs, double Ys, double Xe, double Ye,
+                             const std::string* text = nullptr);
 
     PopupEnables Popup() const;
 
@@ -166,6 +172,7 @@ private:
     void EndRubber(bool erase);
     void Select(std::int32_t layer, std::int32_t shape);
     void SoilsInfo();
+    void LeaveEditing(bool endHistory);
     void AfterUndoStep();
     void EditCropper(PixelPoint a, PixelPoint b);
 

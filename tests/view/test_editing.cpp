@@ -2,6 +2,8 @@
 // boxes, re-extent, layer creation and what the writer and GDAL make of it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdio>
 #include <memory>
 
@@ -164,12 +166,12 @@ TEST(Editing, LayerCommandsRefuseTakenNamesAndFeaturesKeepLoadedStyles) {
     const int L = LoadSample(store, "nc.shp");
     ASSERT_GT(L, 0);
     WriteFileBytes(dir.file("taken.dbf"), "x");
-    EXPECT_EQ(LayerCommand(store, 5, "/somewhere/taken.shp", dir.path(), prompter, nullptr), 0);
+    EXPECT_EQ(LayerCommand(store, 5, "taken.shp", dir.path(), prompter, nullptr), 0);
     EXPECT_EQ(LayerCommand(store, 5, "NC.SHP", dir.path(), prompter, nullptr), 0);
     EXPECT_EQ(prompter.Count(MsgFamily::Info, 7), 2);
     EXPECT_EQ(store.LayerCount, 1);
 
-    const int n = LayerCommand(store, 2, "/x/labels.txt", dir.path(), prompter, nullptr);
+    const int n = LayerCommand(store, 2, "labels.txt", dir.path(), prompter, nullptr);
     ASSERT_EQ(n, 2);
     EXPECT_TRUE(store.AnnoLayerMade);
     EXPECT_EQ(store.AnnoLayerIndex, 2);
@@ -199,7 +201,54 @@ TEST(Editing, LayerCommandsRefuseTakenNamesAndFeaturesKeepLoadedStyles) {
     // Text points go to the made text layer, with empty values first.
     ASSERT_EQ(MakeFeature(store, kMakeTextPoint, -81, 35.5, -81, 35.5), n);
     EXPECT_EQ(store.ShapeLayers[n].Shapes[1].Values, std::vector<std::string>{""});
-    EXPECT_EQ(store.SymLayers[n].SymObjs[1].LabelText, store.LayerFileName);
+    // Its label is its label-field value: empty until typed, never a path.
+    EXPECT_EQ(store.SymLayers[n].SymObjs[1].LabelText, "");
+    const std::string typed = "Raleigh";
+    ASSERT_EQ(MakeFeature(store, kMakeTextPoint, -80, 35.5, -80, 35.5, nullptr, &typed), n);
+    EXPECT_EQ(store.ShapeLayers[n].Shapes[2].Values, std::vector<std::string>{"Raleigh"});
+    EXPECT_EQ(store.SymLayers[n].SymObjs[2].LabelText, "Raleigh");
+    // The next one copies the record before it, label and all.
+    ASSERT_EQ(MakeFeature(store, kMakeTextPoint, -79, 35.5, -79, 35.5), n);
+    EXPECT_EQ(store.SymLayers[n].SymObjs[3].LabelText, "Raleigh");
+    // A feature of a loaded layer labels with its own value of the layer's
+    // label field.
+    store.SymLayers[L].LabelField = 4;  // NAME
+    ASSERT_EQ(MakeFeature(store, kMakePolygon, -80, 35, -79, 36), L);
+    EXPECT_EQ(store.SymLayers[L].SymObjs[records + 2].LabelText, store.ShapeLayers[L].Shapes[records].Values[4]);
+}
+
+TEST(Editing, NewLayerGoesToTheFolderTypedWithItsName) {
+    LayerStore store;
+    ScriptedPrompter prompter;
+    TempDir shapes, other;
+    const int L = AddLayer(store, 5);
+    AddShape(store, L, {Square(0, 0, 100, 100)});
+    store.CurrentLayer = L;
+    std::filesystem::create_directories(shapes.path() + "/out");
+
+    // A folder of its own, absolute or inside the Shape directory.
+    const int p = LayerCommand(store, 1, other.file("newpts.shp"), shapes.path(), prompter, nullptr);
+    ASSERT_GT(p, 0);
+    EXPECT_EQ(store.ShapeLayers[p].ShpPath, other.path() + "/");
+    EXPECT_EQ(store.ShapeLayers[p].DbfPath, other.path() + "/");
+    EXPECT_EQ(store.ShapeLayers[p].ShpName, "newpts.shp");
+    const int l = LayerCommand(store, 3, "out/roads", shapes.path(), prompter, nullptr);
+    ASSERT_GT(l, 0);
+    EXPECT_EQ(store.ShapeLayers[l].ShpPath, shapes.path() + "/out/");
+    // A bare name: the Shape directory.
+    const int a = LayerCommand(store, 5, "areas", shapes.path(), prompter, nullptr);
+    ASSERT_GT(a, 0);
+    EXPECT_EQ(store.ShapeLayers[a].ShpPath, shapes.path() + "/");
+    // A folder that is not there is refused with a word; nothing is made.
+    EXPECT_EQ(LayerCommand(store, 2, shapes.path() + "/missing/texts", shapes.path(), prompter, nullptr), 0);
+    ASSERT_FALSE(prompter.shown.empty());
+    EXPECT_NE(prompter.shown.back().value.find("does not exist"), std::string::npos);
+    EXPECT_EQ(store.LayerCount, a);
+    EXPECT_FALSE(store.AnnoLayerMade);
+    // Taken names are looked for in the typed folder.
+    WriteFileBytes(other.file("texts.dbf"), "x");
+    EXPECT_EQ(LayerCommand(store, 2, other.file("texts"), shapes.path(), prompter, nullptr), 0);
+    EXPECT_EQ(prompter.Count(MsgFamily::Info, 7), 1);
 }
 
 TEST(Editing, CreatedPolygonLayerIsValidForGdal) {

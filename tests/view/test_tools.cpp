@@ -223,7 +223,7 @@ TEST_F(Tools, DoubleClickSwitchesToEditPointAndVertexEditsKeepTheSelection) {
 TEST_F(Tools, CreationMakesValidFeaturesAndOpensNewRecordMode) {
     const int L = Polygons();
     store.ShapeLayers[L].Prj = "GEOGCS[\"GCS_North_American_1927\"]";
-    const int n = tc.CreateLayer(5, "/elsewhere/fields.shp", "/nonexistent-dir", nullptr);
+    const int n = tc.CreateLayer(5, "fields.shp", "/nonexistent-dir", nullptr);
     ASSERT_EQ(n, L + 1);
     EXPECT_EQ(store.ShapeLayers[n].Prj, store.ShapeLayers[L].Prj);  // saved with the current layer's .prj
     EXPECT_TRUE(tc.Popup().CreatePolygon);
@@ -305,8 +305,11 @@ TEST_F(Tools, UndoAndRedoStepThroughEveryEditKind) {
     EXPECT_TRUE(store.ShapeLayers[L].IsNullShape(1));
     EXPECT_TRUE(tc.UndoStack().canUndo());
 
-    // Leaving editing empties the history.
-    tc.InfoToolClick(kToolObjectInfo);
+    // An info tool keeps the history (attribute edits made with it join
+    // it); a changed layer table ends it.
+    tc.InfoToolClick(kToolDbInfo);
+    EXPECT_TRUE(tc.UndoStack().canUndo());
+    tc.DisableEditing(0);
     EXPECT_FALSE(tc.UndoStack().canUndo());
     EXPECT_FALSE(tc.UndoEditClick());
 }
@@ -331,6 +334,65 @@ TEST_F(Tools, UndoRestoresVertexEditsAndCreation) {
     EXPECT_EQ(store.ShapeLayers[store.CurrentLayer].NumRecords, 0);
     EXPECT_EQ(store.ShapeLayers[store.CurrentLayer].Shapes.size(), 1u);
     EXPECT_EQ(store.ShapeLayers[L].Shapes[1].Parts[1].Pts.size(), orig.Parts[1].Pts.size());
+}
+
+// A shape step swaps geometry only: what was typed or styled after it
+// stays, and a copy taken away comes back as it was when it went.
+TEST_F(Tools, ShapeStepsLeaveLaterValuesAndStylesAlone) {
+    const int L = Polygons();
+    ShpLayer& l = store.ShapeLayers[L];
+    SymLayer& y = store.SymLayers[L];
+    tc.EditShpClick();
+    tc.NewitClick();
+    ptr.Drag(20, 20, 20, 25);  // shape 3 is the copy of 1, left in place
+    ASSERT_EQ(l.NumRecords, 3);
+    l.Shapes[1].Values = {"typed"};
+    y.SymObjs[1].BrushColor = 0x0000FF;
+    y.SymObjs[3].LabelText = "the copy";
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.NumRecords, 2);
+    EXPECT_EQ(y.SymObjs.size(), 3u);
+    EXPECT_DOUBLE_EQ(l.Shapes[1].YMin, 10);
+    EXPECT_EQ(l.Shapes[1].Values, std::vector<std::string>{"typed"});
+    EXPECT_EQ(y.SymObjs[1].BrushColor, 0x0000FFu);
+    ASSERT_TRUE(tc.RedoEditClick());
+    EXPECT_EQ(l.NumRecords, 3);
+    EXPECT_DOUBLE_EQ(l.Shapes[1].YMin, 15);
+    EXPECT_EQ(y.SymObjs[3].LabelText, "the copy");
+    EXPECT_EQ(l.Shapes[1].Values, std::vector<std::string>{"typed"});
+}
+
+// Stepping back to the state of the file clears the layer's mark; stepping
+// back over a save (which clears it) marks the layer again, however many
+// steps lie before the save.
+TEST_F(Tools, UndoOverASaveMarksTheLayerModified) {
+    const int L = Polygons();
+    ShpLayer& l = store.ShapeLayers[L];
+    l.Modified = 0;
+    tc.EditShpClick();
+    tc.MoveitClick();
+    ptr.Drag(20, 20, 30, 20);  // A
+    EXPECT_EQ(l.Modified, 1);
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 0);  // as on disk
+    ASSERT_TRUE(tc.RedoEditClick());
+    EXPECT_EQ(l.Modified, 1);
+    tc.MoveitClick();
+    ptr.Drag(70, 70, 70, 80);  // B
+    l.Modified = 0;            // saved with A and B
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);  // the file still holds both moves
+    EXPECT_DOUBLE_EQ(l.Shapes[1].Parts[1].Pts[1].X, 10);
+    ASSERT_TRUE(tc.RedoEditClick());
+    l.Modified = 0;  // saved with A only
+    tc.MoveitClick();
+    ptr.Drag(70, 70, 70, 80);  // C
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 0);  // back to what was saved
+    ASSERT_TRUE(tc.UndoEditClick());
+    EXPECT_EQ(l.Modified, 1);
 }
 
 TEST_F(Tools, PopupOffersOnlyRefreshWithoutLayersAndFollowsTheCurrentLayer) {
