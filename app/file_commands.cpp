@@ -409,6 +409,7 @@ bool FileCommands::ClearAll(bool ask) {
     LayerComboUpdate(0);
     UpdateToolStatus(-1);
     SetCaption("");
+    if (hooks_.ProjectCleared) hooks_.ProjectCleared();
     return true;
 }
 

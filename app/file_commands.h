@@ -81,6 +81,8 @@ struct FileHooks {
     // Shapes were edited in the view since the last undo; Clear All forgets it.
     std::function<bool()> ShapesEdited;
     std::function<void()> ForgetEdits;
+    // Clear All's last step: the map project records back to the blank project.
+    std::function<void()> ProjectCleared;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

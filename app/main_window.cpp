@@ -201,6 +201,7 @@ void TZeEditForm::WireMapping() {
     commands_->hooks().LoadProject = [this, load](const std::string& p) { return mapping_->LoadProject(p, load); };
     commands_->hooks().SaveProject = [this](const std::string& p) { return mapping_->SaveProjectAs(p); };
     commands_->hooks().LayerOpened = [this](int layer) { mapping_->Commands().NoteLayerDatum(layer); };
+    commands_->hooks().ProjectCleared = [this] { mapping_->Commands().ClearProject(); };
 }
 
 TZeEditForm::~TZeEditForm() {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
@@ -231,7 +232,8 @@ bool MapCommands::SaveMapBtnClick() {
     if (store_.ProjectName != "Nada" && FileExists(store_.ProjectPath + store_.ProjectName)) {
         file = store_.ProjectPath + store_.ProjectName;
     } else {
-        // A new project: ask for its name first, keeping what is set.
+        // A new project: ask for its name first; SaveProjectAs starts it
+        // from the blank project unless the records are already its own.
         file = prompter_.ChooseSaveFile("Save Map Project", store_.ProjectPath, "Map Project(*.zmp)|*.zmp",
                                         FileNamePart(ChangeFileExt(store_.LayerFileName, ".zmp")));
         if (file.empty()) return false;
@@ -240,8 +242,30 @@ bool MapCommands::SaveMapBtnClick() {
     return SaveProjectAs(file);
 }
 
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const auto na = std::filesystem::absolute(a, ec).lexically_normal();
+    const auto nb = std::filesystem::absolute(b, ec).lexically_normal();
+    return na == nb;
+}
+
+}  // namespace
+
+void MapCommands::ClearProject() {
+    ResetProjectRecords(project_);
+    if (RecordsChanged) RecordsChanged();
+}
+
 bool MapCommands::SaveProjectAs(const std::string& file) {
     if (!NeedLayers()) return false;
+    // Records of another project do not leak into a new one; records never
+    // saved (the blank project, perhaps edited) are this project's own.
+    if (!project_.RecordsFile.empty() && !SameFile(project_.RecordsFile, file) && !FileExists(file)) {
+        ResetProjectRecords(project_);
+        if (RecordsChanged) RecordsChanged();
+    }
     Result r = SaveMap(store_, project_, file, progress_);
     if (!r) prompter_.ShowErrorText("Map project not saved: " + file + "\r\n" + r.reason);
     return r.ok;
@@ -372,6 +396,7 @@ bool MapCommands::LoadProject(const std::string& file, const LoadMapHooks& hooks
         if (!o.result) prompter_.ShowErrorText("Map not projected:\r\n" + o.result.reason);
     }
     if (Refresh) Refresh();
+    if (RecordsChanged) RecordsChanged();
     return true;
 }
 

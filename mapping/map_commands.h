@@ -52,6 +52,9 @@ public:
     std::function<void(const std::string&)> Report;  // a line for the projection messages window
     std::function<void(bool)> Busy;                  // long work begins/ends
     std::string StatePlaneDir;                       // empty: the program's directory
+    // The project records were replaced (a load, a new blank project, Clear
+    // All): the map window shows them.
+    std::function<void()> RecordsChanged;
 
     // Left "Display": MapInfo to the pages.
     MapFormValues DisplayMap() const { return ShowMapInfo(project_.MapInfo); }
@@ -75,8 +78,11 @@ public:
     // LoadMap for the main window's open command, then the projection for
     // display unless the project says never.
     bool LoadProject(const std::string& file, const LoadMapHooks& hooks);
-    // "Save As..." to a .zmp name.
+    // "Save As..." to a .zmp name. A name that is neither the project the
+    // records came from nor an existing file starts from the blank project.
     bool SaveProjectAs(const std::string& file);
+    // Clear All: the records back to the blank project.
+    void ClearProject();
     // After a layer opened: when the .prj beside it names a datum other than
     // the map's, a line says so (the datum list index, -1 when the file
     // names none or there is no .prj).

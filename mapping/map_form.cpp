@@ -302,7 +302,14 @@ void TMapForm::Build() {
     saveChoice_ = new QComboBox(this);
     saveChoice_->setObjectName("SaveRG");
     saveChoice_->addItems({"Layers order", " + Attributes"});
-    left->addWidget(saveChoice_);
+    saveChoice_->setToolTip("Layers order: the layers only; + Attributes: their classes, labels and styles too");
+    auto* saveLabel = new QLabel("Save", this);
+    saveLabel->setObjectName("SaveLabel");
+    saveLabel->setBuddy(saveChoice_);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addWidget(saveLabel);
+    saveRow->addWidget(saveChoice_, 1);
+    left->addLayout(saveRow);
     left->addWidget(AddButton("DisplayMapBtn", "Display", "Display Map Information"));
     left->addWidget(AddButton("AcceptMapBtn", "Accept", "Accept (it is OK) Map Information"));
     check(left, "IsProjected", "IsProjectedCB", "Computer sets: Is Projected");
@@ -424,21 +431,29 @@ void TMapForm::RefreshLists() {
     for (std::int32_t i = 1; i <= store_.LayerCount; ++i) layerList_->addItem(L1(store_.ShapeLayers[i].ShpName));
     layerList_->setCurrentRow(row >= 0 && row < store_.LayerCount ? row : store_.CurrentLayer - 1);
     pathLabel_->setText(QString::fromLocal8Bit(store_.ProjectPath.c_str()));
-    projectName_->setText(QString::fromLocal8Bit(store_.ProjectName.c_str()));
+    // "Nada" is the files' word for no project: the box stays empty.
+    projectName_->setText(store_.ProjectName == "Nada" ? QString()
+                                                       : QString::fromLocal8Bit(store_.ProjectName.c_str()));
     projectionCaption_->setText(L1(project_.MapLegend.ProjectionName));
     saveChoice_->setCurrentIndex(project_.SaveMode == 1 ? 1 : 0);
+}
+
+void TMapForm::ShowProject() {
+    SetPageValues(commands_.DisplayMap());
+    Check("IsProjected")->setChecked(project_.MapInfo.IsProjected != 0);
 }
 
 void TMapForm::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     layerList_->setCurrentRow(-1);
     RefreshLists();
-    if (store_.LayerCount <= 0) return;
-    // A project must exist before anything is edited.
-    if (store_.ProjectName == "Nada" || !FileExists(store_.ProjectPath + store_.ProjectName)) {
+    if (store_.LayerCount > 0 &&
+        (store_.ProjectName == "Nada" || !FileExists(store_.ProjectPath + store_.ProjectName))) {
+        // A project must exist before anything is edited.
         commands_.SaveMapBtnClick();
-        RefreshLists();
     }
+    // The pages show the project being edited, never the last one shown.
+    ShowProject();
 }
 
 void TMapForm::closeEvent(QCloseEvent* e) {

@@ -22,6 +22,13 @@ ProjectState& State(ScriptSession& s) {
     if (!st.commands) {
         st.commands = std::make_unique<MapCommands>(s.store, st.project, s.prompter, s.progress);
         st.commands->Report = [](const std::string& line) { std::fprintf(stderr, "zemba-info: %s\n", line.c_str()); };
+        // clear-all returns the project records to the blank project too.
+        MapCommands* maps = st.commands.get();
+        std::function<void()> before = s.files->hooks().ProjectCleared;
+        s.files->hooks().ProjectCleared = [maps, before] {
+            if (before) before();
+            maps->ClearProject();
+        };
     }
     return st;
 }

@@ -96,6 +96,68 @@ TEST(MapForm, LayerDescriptionAndDms) {
     EXPECT_EQ(dms->text(), "-1.500");
 }
 
+TEST(MapForm, ShowsTheProjectItEditsWheneverItIsShown) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    auto* name = form.findChild<QLineEdit*>("ProjectNameEdit");
+    form.RefreshLists();
+    EXPECT_EQ(name->text(), "");  // no project: an empty box, not the files' "Nada"
+    auto* save = form.findChild<QComboBox*>("SaveRG");
+    EXPECT_EQ(save->currentIndex(), 1);  // a new project keeps its styles
+
+    // Opened on a new project: it is named, then shown, so Accept works at once.
+    f.prompter.files.push_back(f.dir.file("first.zmp"));
+    f.windows->ShowMap();
+    EXPECT_EQ(name->text(), "first.zmp");
+    EXPECT_EQ(form.Edit("StatePlaneZone")->text(), "1202");
+    EXPECT_TRUE(form.Check("UtmNorth")->isChecked());
+    form.Edit("Name")->setText("FIRST");
+    const std::size_t before = f.prompter.shown.size();
+    form.Button("AcceptMapBtn")->click();
+    EXPECT_EQ(f.prompter.shown.size(), before);
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "FIRST");
+
+    // Another project loaded while the window is open: its pages follow.
+    MapProject other;
+    other.MapInfo.Name = "SECOND";
+    ASSERT_TRUE(SaveMap(f.store, other, f.dir.file("second.zmp"), f.progress));
+    LoadMapHooks hooks;
+    hooks.OpenLayer = [] { return true; };
+    ASSERT_TRUE(f.windows->LoadProject(f.dir.file("second.zmp"), hooks));
+    EXPECT_EQ(form.Edit("Name")->text(), "SECOND");
+    EXPECT_EQ(name->text(), "second.zmp");
+
+    // Clear All: the blank project, and a box with no name.
+    f.store.ProjectName = "Nada";
+    f.windows->Commands().ClearProject();
+    EXPECT_EQ(form.Edit("Name")->text(), "COLLINSVILLE IL");
+    EXPECT_EQ(name->text(), "");
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "COLLINSVILLE IL");
+
+    // Hidden and shown again from the menu: it shows what is open now.
+    form.hide();
+    f.windows->Project().MapInfo.Name = "THIRD";
+    f.prompter.files.push_back(f.dir.file("third.zmp"));
+    f.windows->ShowMap();
+    EXPECT_EQ(form.Edit("Name")->text(), "THIRD");
+}
+
+TEST(MapForm, SaveAsToANewNameStartsBlankButKeepsItsOwnEdits) {
+    Fixture f;
+    MapCommands& maps = f.windows->Commands();
+    MapProject& p = f.windows->Project();
+    // Edits made before the project had a name belong to it.
+    p.MapInfo.Name = "MINE";
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("a.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "MINE");
+    // Saved again under its own name, or over an existing project: kept.
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("a.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "MINE");
+    // A new name while the records are another project's: the blank project.
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("b.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "COLLINSVILLE IL");
+}
+
 TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     Fixture f;
     f.store.ProjectPath = f.dir.path() + "/";
