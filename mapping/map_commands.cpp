@@ -196,17 +196,26 @@ int MapCommands::NoteLayerDatum(int layer) {
     if (!FileExists(prj)) return -1;
     Result r = ReadPrjDatum(prj, datum);
     if (!r) {
-        Say(L.ShpName + ": its .prj was not understood: " + r.reason);
+        Warn(L.ShpName + ": its .prj was not understood: " + r.reason);
         return -1;
     }
     if (datum >= 0 && datum != project_.MapInfo.Datum)
-        Say(L.ShpName + ": its .prj names the datum " + DatumListName(datum) + ", the map uses " +
+        Warn(L.ShpName + ": its .prj names the datum " + DatumListName(datum) + ", the map uses " +
             DatumListName(project_.MapInfo.Datum) + "; its coordinates are shown without a shift.");
     return datum;
 }
 
 void MapCommands::Say(const std::string& line) {
     if (Report) Report(line);
+}
+
+void MapCommands::Warn(const std::string& line) {
+    Say(line);
+    if (Alert) Alert();
+}
+
+void MapCommands::AlertOn(const ConvertOutcome& o) {
+    if ((!o.result || o.failures > 0) && Alert) Alert();
 }
 
 bool MapCommands::NeedLayers() {
@@ -337,6 +346,7 @@ bool MapCommands::Project(const MapFormValues* targetFromPages) {
         o = ProjectToMapInfo(store_, project_, progress_, report, StatePlaneDir);
     }
     if (Busy) Busy(false);
+    AlertOn(o);
     if (!o.result) prompter_.ShowErrorText("Map not projected:\r\n" + o.result.reason);
     if (Refresh) Refresh();
     return o.result.ok;
@@ -369,6 +379,7 @@ bool MapCommands::ConvertLayer(int k, bool ignoreDatum, bool ignoreErrors) {
     ConvertOutcome o = ConvertLayerToGeographic(store_, k + 1, info, opt, progress_,
                                                 [this](const std::string& s) { Say(s); });
     if (Busy) Busy(false);
+    AlertOn(o);
     if (!o.result) prompter_.ShowErrorText("Layer not converted: " + o.result.reason);
     if (Refresh) Refresh();
     return o.result.ok;
@@ -393,6 +404,7 @@ bool MapCommands::LoadProject(const std::string& file, const LoadMapHooks& hooks
         ConvertOutcome o =
             ProjectToMapInfo(store_, project_, progress_, [this](const std::string& s) { Say(s); }, StatePlaneDir);
         if (Busy) Busy(false);
+        AlertOn(o);
         if (!o.result) prompter_.ShowErrorText("Map not projected:\r\n" + o.result.reason);
     }
     if (Refresh) Refresh();

@@ -50,6 +50,9 @@ public:
     // Program-side hooks, any may be empty.
     std::function<void()> Refresh;                  // ReExtentReFresh of the main window
     std::function<void(const std::string&)> Report;  // a line for the projection messages window
+    // An error or a datum warning was reported: the messages window shows
+    // itself (parameter reports only go into it).
+    std::function<void()> Alert;
     std::function<void(bool)> Busy;                  // long work begins/ends
     std::string StatePlaneDir;                       // empty: the program's directory
     // The project records were replaced (a load, a new blank project, Clear
@@ -91,6 +94,8 @@ public:
 private:
     bool NeedLayers();
     void Say(const std::string& line);
+    void Warn(const std::string& line);
+    void AlertOn(const ConvertOutcome& o);
 
     LayerStore& store_;
     MapProject& project_;

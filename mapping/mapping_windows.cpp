@@ -10,6 +10,7 @@ MappingWindows::MappingWindows(LayerStore& store, Prompter& prompter, Progress& 
     mapForm_ = new TMapForm(commands_, store, project_, parent);
     messages_ = new TProjMessagesForm(store, prompter, parent);
     commands_.Report = [this](const std::string& line) { messages_->Append(line); };
+    commands_.Alert = [this] { messages_->Alert(); };
     commands_.RecordsChanged = [this] {
         if (mapForm_->isVisible()) mapForm_->ShowProject();
     };

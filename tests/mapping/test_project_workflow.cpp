@@ -97,5 +97,19 @@ TEST(ProjectWorkflow, ARelativeLayerIsStoredByItsFolder) {
     EXPECT_NE(out.find(": 1 layers"), std::string::npos) << out;
 }
 
+TEST(ProjectWorkflow, ExtentAfterAProjectionIsInTheMapsUnits) {
+    test::TempDir dir;
+    test::CopySample("nc", dir.path());
+    const std::string out =
+        Info("open " + dir.file("nc.shp") + "; project ProjectionCode=1,UtmZone=17,Units=2; extent");
+    const auto rows = test::Numbers(out.substr(out.rfind('\n', out.size() - 2) + 1));
+    ASSERT_FALSE(rows.empty()) << out;
+    ASSERT_EQ(rows.back().size(), 4u) << out;
+    // Metres of UTM zone 17 around North Carolina, not degrees.
+    EXPECT_GT(rows.back()[0], 100000) << out;
+    EXPECT_GT(rows.back()[1], 3700000) << out;
+    EXPECT_GT(rows.back()[2], rows.back()[0]);
+}
+
 }  // namespace
 }  // namespace zemba

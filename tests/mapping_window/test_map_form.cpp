@@ -6,6 +6,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
@@ -158,6 +162,57 @@ TEST(MapForm, SaveAsToANewNameStartsBlankButKeepsItsOwnEdits) {
     EXPECT_EQ(p.MapInfo.Name, "COLLINSVILLE IL");
 }
 
+TEST(MapForm, PagesFitTheWindowAndControlsHaveCaptions) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    f.prompter.files.push_back(f.dir.file("m.zmp"));
+    form.show();
+    QApplication::processEvents();
+    auto* pages = form.findChild<QTabWidget*>();
+    ASSERT_TRUE(pages);
+    for (int k = 0; k < pages->count(); ++k) {
+        pages->setCurrentIndex(k);
+        QApplication::processEvents();
+        auto* area = qobject_cast<QScrollArea*>(pages->widget(k));
+        ASSERT_TRUE(area);
+        EXPECT_GE(area->viewport()->width(), area->widget()->minimumSizeHint().width())
+            << pages->tabText(k).toStdString() << " needs side scrolling";
+    }
+    pages->setCurrentIndex(0);
+    QApplication::processEvents();
+    auto* area = qobject_cast<QScrollArea*>(pages->widget(0));
+    for (int k = 0; k < 12; ++k) {
+        QLineEdit* e = form.Edit("EdgeFlags" + std::to_string(k));
+        const QPoint right = e->mapTo(area->viewport(), QPoint(e->width() - 1, 0));
+        EXPECT_LT(right.x(), area->viewport()->width()) << "edge flag " << k << " is cut";
+    }
+    // Captions, not control names.
+    for (auto* label : form.findChildren<QLabel*>()) EXPECT_FALSE(label->text().startsWith("DLGP")) << label->text().toStdString();
+    auto* saveLabel = form.findChild<QLabel*>("SaveLabel");
+    ASSERT_TRUE(saveLabel);
+    EXPECT_EQ(saveLabel->buddy(), form.findChild<QComboBox*>("SaveRG"));
+}
+
+TEST(ProjMessages, ParameterReportsStayQuietErrorsShowTheNewestBlock) {
+    Fixture f;
+    TProjMessagesForm& m = f.windows->Messages();
+    // A projection that goes through leaves the window closed.
+    f.windows->Project().MapInfo.ProjectionCode = 1;
+    f.windows->Project().MapInfo.UtmZone = 17;
+    f.windows->Project().MapInfo.Units = 2;
+    ASSERT_TRUE(f.windows->Commands().Project());
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_FALSE(m.Lines().empty()) << "the package's parameter report is kept";
+    // An error shows it, on screen.
+    m.move(-5000, -5000);
+    f.windows->Project().MapInfo.UtmZone = 0;
+    f.windows->Project().MapInfo.ProjectionCode = 1;
+    f.windows->Commands().Project();
+    EXPECT_TRUE(m.isVisible());
+    const QRect screen = m.screen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(m.frameGeometry()));
+}
+
 TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     Fixture f;
     f.store.ProjectPath = f.dir.path() + "/";
@@ -166,6 +221,8 @@ TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     EXPECT_EQ(m.windowTitle(), "Projection Messages");
     m.Append("utm-forint");
     m.Append("Illegal zone number");
+    EXPECT_FALSE(m.isVisible());
+    m.Alert();
     EXPECT_TRUE(m.isVisible());
     ASSERT_TRUE(m.SaveLog());
     EXPECT_EQ(test::ReadFileBytes(f.dir.file("m.log")), "utm-forint\r\nIllegal zone number\r\n");
