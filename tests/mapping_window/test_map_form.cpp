@@ -26,8 +26,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Kept to the end of the process: Qt's input devices must not outlive it
+    // in the static destructors.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 struct Fixture {
@@ -191,6 +193,8 @@ TEST(MapForm, PagesFitTheWindowAndControlsHaveCaptions) {
     auto* saveLabel = form.findChild<QLabel*>("SaveLabel");
     ASSERT_TRUE(saveLabel);
     EXPECT_EQ(saveLabel->buddy(), form.findChild<QComboBox*>("SaveRG"));
+    form.hide();
+    QApplication::processEvents();
 }
 
 TEST(ProjMessages, ParameterReportsStayQuietErrorsShowTheNewestBlock) {

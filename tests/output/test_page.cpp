@@ -3,7 +3,9 @@
 // scale bar, and zemba-convert layout.
 #include <QImage>
 #include <QLabel>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPrinter>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -330,6 +332,28 @@ TEST(Page, PreviewWindowZoomAndSave) {
     EXPECT_NEAR(preview.PageLabel()->pixmap().width(), w100 * 1.25, 2);
     ASSERT_TRUE(preview.SavePdf(f.dir.file("saved.pdf")));
     EXPECT_NE(Shell("pdftotext '" + f.dir.file("saved.pdf") + "' -").find("ZEMBA"), std::string::npos);
+}
+
+TEST(Page, OnePrinterSetUpFollowsTheLayoutsSheet) {
+    PrintFixture f;
+    Page landscape;
+    landscape.WidthMm = 279;
+    landscape.HeightMm = 216;
+    TPreviewForm preview(f.prompter);
+    preview.SetPage(landscape, f.Map(), "world");
+    QPrinter& printer = preview.Printer();
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    double w = 0, h = 0;
+    ASSERT_TRUE(SheetOfPrinter(printer, w, h));
+    EXPECT_EQ(w, 279);
+    EXPECT_EQ(h, 216);
+    // Back to portrait with the next page.
+    Page portrait;
+    preview.SetPage(portrait, f.Map(), "world");
+    ASSERT_TRUE(SheetOfPrinter(printer, w, h));
+    EXPECT_EQ(w, 216);
+    EXPECT_EQ(h, 279);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 TEST(Page, ConvertLayoutCommand) {
