@@ -383,6 +383,19 @@ TEST(Page, ConvertLayoutCommand) {
                 EXPECT_NEAR(w.xMin, 30 / 25.4 * 72, 3);
             }
         EXPECT_TRUE(title);
+        // The map is drawn at its panel's size (200 mm wide on the landscape
+        // sheet), not at the view's pixel size.
+        Shell("pdftoppm -r 72 -png -singlefile '" + pdf + "' '" + out.file("layout") + "'");
+        QImage img(QString::fromStdString(out.file("layout.png")));
+        ASSERT_FALSE(img.isNull());
+        if (const char* keep = std::getenv("ZEMBA_KEEP_PNG")) img.save(keep);
+        const double px = 72 / 25.4;
+        int maxX = -1;
+        for (int y = int(88 * px); y < int(98 * px); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 200) maxX = std::max(maxX, x);
+        EXPECT_GT(maxX, 150 * px);
+        EXPECT_LT(maxX, 204 * px);
     }
     // A missing project fails with a message.
     const std::string bad = Shell(std::string(ZEMBA_BIN_DIR) + "/zemba-convert layout '" + out.file("none.zmp") +
