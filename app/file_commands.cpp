@@ -285,6 +285,7 @@ bool FileCommands::NewLayer() {
     state_.ExtDbLinked = false;
     state_.SoilDbActive = false;
     if (hooks_.LayerOpened) hooks_.LayerOpened(store_.CurrentLayer);
+    if (store_.LayerCount == 1 && hooks_.FirstLayerOpened) hooks_.FirstLayerOpened();
     if (hooks_.Redraw) hooks_.Redraw();
     LayerComboUpdate(store_.CurrentLayer);
     UpdateToolStatus(1);
@@ -430,6 +431,7 @@ bool FileCommands::ClearAll(bool ask) {
     LayerComboUpdate(0);
     UpdateToolStatus(-1);
     SetCaption("");
+    if (hooks_.ProjectCleared) hooks_.ProjectCleared();
     return true;
 }
 

@@ -81,8 +81,12 @@ struct FileHooks {
     // Shapes were edited in the view since the last undo; Clear All forgets it.
     std::function<bool()> ShapesEdited;
     std::function<void()> ForgetEdits;
+    // The first layer was opened: the view shows it as Full View does.
+    std::function<void()> FirstLayerOpened;
     // A short report for the status bar ("Saved nc.shp (100 shapes)").
     std::function<void(const std::string&)> Status;
+    // Clear All's last step: the map project records back to the blank project.
+    std::function<void()> ProjectCleared;
 };
 
 // Upper-cased extension with its dot (".SHP"), or "".

@@ -126,6 +126,7 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     hooks.SaveViewBitmap = [this](const std::string& p) { return SaveViewBitmap(p); };
     hooks.ResetView = [this] { ResetViewAfterClearAll(); };
     hooks.Changed = [this] { SyncFromState(); };
+    hooks.FirstLayerOpened = [this] { FitToLayer(store_, view_, 1); };
     hooks.Status = [this](const std::string& text) { hintLabel_->setText(FsName(text)); };
     hooks.LongWork = [this](bool begin) { WorkBegins(begin); };
     hooks.IsBusy = [this] { return progress_.Busy(); };
@@ -208,6 +209,7 @@ void TZeEditForm::WireMapping() {
     commands_->hooks().LoadProject = [this, load](const std::string& p) { return mapping_->LoadProject(p, load); };
     commands_->hooks().SaveProject = [this](const std::string& p) { return mapping_->SaveProjectAs(p); };
     commands_->hooks().LayerOpened = [this](int layer) { mapping_->Commands().NoteLayerDatum(layer); };
+    commands_->hooks().ProjectCleared = [this] { mapping_->Commands().ClearProject(); };
 }
 
 TZeEditForm::~TZeEditForm() {

@@ -1,6 +1,7 @@
 #include "app/qt_prompter.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -128,6 +129,14 @@ std::string DisplayText(const std::string& text) {
 QtPrompter::QtPrompter(const Options& options, MessageSounds& sounds, QWidget* parent)
     : options_(options), sounds_(sounds), parent_(parent) {}
 
+QWidget* QtPrompter::Owner() const {
+    // The window the user works in asked: the box stays on top of it, and
+    // closing the box does not bring the main window over it.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible() && active->isWindow()) return active;
+    return parent_;
+}
+
 Answer QtPrompter::Run(QMessageBox& box) {
     box.setTextFormat(Qt::PlainText);
     // move() marks the box as placed, so Qt does not centre it on its parent.
@@ -179,7 +188,7 @@ Answer QtPrompter::Message(MsgFamily family, int number, const std::string& valu
 
     QMessageBox box(IconOf(family), QString::fromLatin1(MessageTitle(family)),
                     ShownText(DisplayText(MessageText(family, number, value))), QMessageBox::NoButton,
-                    parent_);
+                    Owner());
     switch (family) {
     case MsgFamily::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -209,7 +218,7 @@ Answer QtPrompter::Message(MsgFamily family, int number, const std::string& valu
 Answer QtPrompter::AskYesNoText(const std::string& text) {
     sounds_.Play(MsgFamily::YesNo);
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(MessageTitle(MsgFamily::YesNo)),
-                    ShownText(DisplayText(text)), QMessageBox::Yes | QMessageBox::No, parent_);
+                    ShownText(DisplayText(text)), QMessageBox::Yes | QMessageBox::No, Owner());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     Answer a = Run(box);
@@ -220,7 +229,7 @@ Answer QtPrompter::AskSaveChanges(const std::string& text, bool withAll) {
     sounds_.Play(MsgFamily::YesCancelAll);
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(MessageTitle(MsgFamily::YesCancelAll)),
                     ShownText(DisplayText(text)), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    parent_);
+                    Owner());
     if (withAll) {
         box.addButton(QMessageBox::YesToAll);
         box.button(QMessageBox::YesToAll)->setText(QStringLiteral("All"));
@@ -234,14 +243,14 @@ Answer QtPrompter::AskSaveChanges(const std::string& text, bool withAll) {
 void QtPrompter::ShowErrorText(const std::string& text) {
     sounds_.Play(MsgFamily::Error);
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(MessageTitle(MsgFamily::Error)),
-                    ShownText(DisplayText(text)), QMessageBox::Ok, parent_);
+                    ShownText(DisplayText(text)), QMessageBox::Ok, Owner());
     Run(box);
 }
 
 void QtPrompter::ShowWarningText(const std::string& text) {
     sounds_.Play(MsgFamily::Warning);
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(MessageTitle(MsgFamily::Warning)),
-                    Latin1(DisplayText(text)), QMessageBox::Ok, parent_);
+                    Latin1(DisplayText(text)), QMessageBox::Ok, Owner());
     Run(box);
 }
 
@@ -249,7 +258,7 @@ Answer QtPrompter::AbortRetryIgnore(const std::string& text) {
     sounds_.Play(MsgFamily::Warning);
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(MessageTitle(MsgFamily::Warning)),
                     ShownText(DisplayText(text)),
-                    QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, parent_);
+                    QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, Owner());
     box.setDefaultButton(QMessageBox::Abort);
     box.setEscapeButton(QMessageBox::Abort);
     Answer a = Run(box);
@@ -272,7 +281,7 @@ QStringList NameFilters(const std::string& filter) {
 
 std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::string& dir,
                                        const std::string& filter) {
-    QFileDialog dialog(parent_, Latin1(title), LocalPath(dir));
+    QFileDialog dialog(Owner(), Latin1(title), LocalPath(dir));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFilters(filter));
@@ -284,7 +293,7 @@ std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::stri
 std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::string& dir,
                                        const std::string& filter, const std::string& suggested) {
     QString start = LocalPath(dir);
-    QFileDialog dialog(parent_, Latin1(title), start);
+    QFileDialog dialog(Owner(), Latin1(title), start);
     dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before overwriting
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = NameFilters(filter);

@@ -47,6 +47,9 @@ public:
                                const std::string& filter, const std::string& suggested) override;
 
     void SetParent(QWidget* parent) { parent_ = parent; }
+    // The parent of the next box or dialog: the active window of the
+    // program, else the one set.
+    QWidget* Owner() const;
 
     // Called with each box just before it runs; tests use it to look at and
     // close the box.

@@ -385,9 +385,11 @@ QWidget* TTransformer::BuildSoilPage() {
     // Present, without operations.
     auto* nri = new QGroupBox("NRI: Natsgo");
     auto* n = new QHBoxLayout(nri);
-    for (const char* name : {"NRINatsgoPointsBtn", "NRINatsgoPointsBtnShape", "NRINatsgoPointsBtnGO", "NRIDataBtn",
-                             "NRIShapeBtn", "NRIGOBtn"})
-        n->addWidget(Button(name, name + 3));
+    const std::pair<const char*, const char*> kNri[] = {
+        {"NRINatsgoPointsBtn", "Natsgo Points"}, {"NRINatsgoPointsBtnShape", "Points Shape"},
+        {"NRINatsgoPointsBtnGO", "Points GO"},   {"NRIDataBtn", "Data"},
+        {"NRIShapeBtn", "Shape"},                {"NRIGOBtn", "GO"}};
+    for (const auto& b : kNri) n->addWidget(Button(b.first, b.second));
     v->addWidget(nri);
     soilMemo_ = new QPlainTextEdit;
     soilMemo_->setObjectName("SoilSummaryMemo");

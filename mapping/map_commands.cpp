@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
@@ -195,17 +196,26 @@ int MapCommands::NoteLayerDatum(int layer) {
     if (!FileExists(prj)) return -1;
     Result r = ReadPrjDatum(prj, datum);
     if (!r) {
-        Say(L.ShpName + ": its .prj was not understood: " + r.reason);
+        Warn(L.ShpName + ": its .prj was not understood: " + r.reason);
         return -1;
     }
     if (datum >= 0 && datum != project_.MapInfo.Datum)
-        Say(L.ShpName + ": its .prj names the datum " + DatumListName(datum) + ", the map uses " +
+        Warn(L.ShpName + ": its .prj names the datum " + DatumListName(datum) + ", the map uses " +
             DatumListName(project_.MapInfo.Datum) + "; its coordinates are shown without a shift.");
     return datum;
 }
 
 void MapCommands::Say(const std::string& line) {
     if (Report) Report(line);
+}
+
+void MapCommands::Warn(const std::string& line) {
+    Say(line);
+    if (Alert) Alert();
+}
+
+void MapCommands::AlertOn(const ConvertOutcome& o) {
+    if ((!o.result || o.failures > 0) && Alert) Alert();
 }
 
 bool MapCommands::NeedLayers() {
@@ -231,7 +241,8 @@ bool MapCommands::SaveMapBtnClick() {
     if (store_.ProjectName != "Nada" && FileExists(store_.ProjectPath + store_.ProjectName)) {
         file = store_.ProjectPath + store_.ProjectName;
     } else {
-        // A new project: ask for its name first, keeping what is set.
+        // A new project: ask for its name first; SaveProjectAs starts it
+        // from the blank project unless the records are already its own.
         file = prompter_.ChooseSaveFile("Save Map Project", store_.ProjectPath, "Map Project(*.zmp)|*.zmp",
                                         FileNamePart(ChangeFileExt(store_.LayerFileName, ".zmp")));
         if (file.empty()) return false;
@@ -240,8 +251,30 @@ bool MapCommands::SaveMapBtnClick() {
     return SaveProjectAs(file);
 }
 
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const auto na = std::filesystem::absolute(a, ec).lexically_normal();
+    const auto nb = std::filesystem::absolute(b, ec).lexically_normal();
+    return na == nb;
+}
+
+}  // namespace
+
+void MapCommands::ClearProject() {
+    ResetProjectRecords(project_);
+    if (RecordsChanged) RecordsChanged();
+}
+
 bool MapCommands::SaveProjectAs(const std::string& file) {
     if (!NeedLayers()) return false;
+    // Records of another project do not leak into a new one; records never
+    // saved (the blank project, perhaps edited) are this project's own.
+    if (!project_.RecordsFile.empty() && !SameFile(project_.RecordsFile, file) && !FileExists(file)) {
+        ResetProjectRecords(project_);
+        if (RecordsChanged) RecordsChanged();
+    }
     Result r = SaveMap(store_, project_, file, progress_);
     if (!r) prompter_.ShowErrorText("Map project not saved: " + file + "\r\n" + r.reason);
     return r.ok;
@@ -313,6 +346,7 @@ bool MapCommands::Project(const MapFormValues* targetFromPages) {
         o = ProjectToMapInfo(store_, project_, progress_, report, StatePlaneDir);
     }
     if (Busy) Busy(false);
+    AlertOn(o);
     if (!o.result) prompter_.ShowErrorText("Map not projected:\r\n" + o.result.reason);
     if (Refresh) Refresh();
     return o.result.ok;
@@ -345,6 +379,7 @@ bool MapCommands::ConvertLayer(int k, bool ignoreDatum, bool ignoreErrors) {
     ConvertOutcome o = ConvertLayerToGeographic(store_, k + 1, info, opt, progress_,
                                                 [this](const std::string& s) { Say(s); });
     if (Busy) Busy(false);
+    AlertOn(o);
     if (!o.result) prompter_.ShowErrorText("Layer not converted: " + o.result.reason);
     if (Refresh) Refresh();
     return o.result.ok;
@@ -369,9 +404,11 @@ bool MapCommands::LoadProject(const std::string& file, const LoadMapHooks& hooks
         ConvertOutcome o =
             ProjectToMapInfo(store_, project_, progress_, [this](const std::string& s) { Say(s); }, StatePlaneDir);
         if (Busy) Busy(false);
+        AlertOn(o);
         if (!o.result) prompter_.ShowErrorText("Map not projected:\r\n" + o.result.reason);
     }
     if (Refresh) Refresh();
+    if (RecordsChanged) RecordsChanged();
     return true;
 }
 

@@ -50,8 +50,14 @@ public:
     // Program-side hooks, any may be empty.
     std::function<void()> Refresh;                  // ReExtentReFresh of the main window
     std::function<void(const std::string&)> Report;  // a line for the projection messages window
+    // An error or a datum warning was reported: the messages window shows
+    // itself (parameter reports only go into it).
+    std::function<void()> Alert;
     std::function<void(bool)> Busy;                  // long work begins/ends
     std::string StatePlaneDir;                       // empty: the program's directory
+    // The project records were replaced (a load, a new blank project, Clear
+    // All): the map window shows them.
+    std::function<void()> RecordsChanged;
 
     // Left "Display": MapInfo to the pages.
     MapFormValues DisplayMap() const { return ShowMapInfo(project_.MapInfo); }
@@ -75,8 +81,11 @@ public:
     // LoadMap for the main window's open command, then the projection for
     // display unless the project says never.
     bool LoadProject(const std::string& file, const LoadMapHooks& hooks);
-    // "Save As..." to a .zmp name.
+    // "Save As..." to a .zmp name. A name that is neither the project the
+    // records came from nor an existing file starts from the blank project.
     bool SaveProjectAs(const std::string& file);
+    // Clear All: the records back to the blank project.
+    void ClearProject();
     // After a layer opened: when the .prj beside it names a datum other than
     // the map's, a line says so (the datum list index, -1 when the file
     // names none or there is no .prj).
@@ -85,6 +94,8 @@ public:
 private:
     bool NeedLayers();
     void Say(const std::string& line);
+    void Warn(const std::string& line);
+    void AlertOn(const ConvertOutcome& o);
 
     LayerStore& store_;
     MapProject& project_;

@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <algorithm>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -123,6 +125,15 @@ TMapForm::TMapForm(MapCommands& commands, LayerStore& store, MapProject& project
     List("Spheroid")->setCurrentIndex(0);
     List("Category")->setCurrentIndex(0);
     progress_->hide();
+    // Every page fits at the window's first size: no side scrolling, no
+    // cut edit.
+    int widest = 560;
+    for (int k = 0; k < pages_->count(); ++k)
+        if (auto* area = qobject_cast<QScrollArea*>(pages_->widget(k)))
+            widest = std::max(widest, area->widget()->minimumSizeHint().width() +
+                                          area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth() + 4);
+    pages_->setMinimumWidth(widest);
+    resize(sizeHint().expandedTo(QSize(0, 520)));
 }
 
 QPushButton* TMapForm::AddButton(const QString& name, const QString& text, const QString& hint) {
@@ -150,8 +161,12 @@ void TMapForm::Build() {
         auto* area = new QScrollArea(pages_);
         auto* w = new QWidget;
         auto* form = new QFormLayout(w);
+        // Long captions go above their edits rather than push the page wider.
+        form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+        form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
         area->setWidget(w);
         area->setWidgetResizable(true);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         pages_->addTab(area, title);
         return form;
     };
@@ -193,17 +208,21 @@ void TMapForm::Build() {
     connect(Edit("Name"), &QLineEdit::textEdited, this, [this](const QString& t) {
         if (t != t.toUpper()) Edit("Name")->setText(t.toUpper());
     });
+    // The twelve one-letter edge flags in two rows of six, so they fit.
     auto* edges = new QWidget(this);
-    auto* edgeRow = new QHBoxLayout(edges);
-    edgeRow->setContentsMargins(0, 0, 0, 0);
+    auto* edgeGrid = new QGridLayout(edges);
+    edgeGrid->setContentsMargins(0, 0, 0, 0);
+    edgeGrid->setHorizontalSpacing(4);
     for (int k = 0; k < 12; ++k) {
         auto* e = new QLineEdit(this);
         e->setObjectName(kEdgeControls[k]);
         e->setMaxLength(1);
-        e->setFixedWidth(24);
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance("MM") + 12);
+        e->setToolTip(QString(kEdgeControls[k]).mid(3).chopped(4));
         edits_["EdgeFlags" + std::to_string(k)] = e;
-        edgeRow->addWidget(e);
+        edgeGrid->addWidget(e, k / 6, k % 6);
     }
+    edgeGrid->setColumnStretch(6, 1);
     source->addRow("Edge Flags", edges);
     list(source, "Category", "CatNameCB", "Category", names(kCategoryNames, 14));
 
@@ -245,7 +264,8 @@ void TMapForm::Build() {
         auto* e = new QLineEdit(this);
         e->setObjectName(kAffineControls[k]);
         edits_["Affine" + std::to_string(k)] = e;
-        affine->addRow(kAffineControls[k], e);
+        // Rows A to E, columns 1 to 3.
+        affine->addRow(QString("%1%2").arg(QChar('A' + k / 3)).arg(k % 3 + 1), e);
     }
     affine->addRow(new QLabel("Projection Parameters", this));
     for (int k = 0; k < 4; ++k) {
@@ -302,7 +322,14 @@ void TMapForm::Build() {
     saveChoice_ = new QComboBox(this);
     saveChoice_->setObjectName("SaveRG");
     saveChoice_->addItems({"Layers order", " + Attributes"});
-    left->addWidget(saveChoice_);
+    saveChoice_->setToolTip("Layers order: the layers only; + Attributes: their classes, labels and styles too");
+    auto* saveLabel = new QLabel("Save", this);
+    saveLabel->setObjectName("SaveLabel");
+    saveLabel->setBuddy(saveChoice_);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addWidget(saveLabel);
+    saveRow->addWidget(saveChoice_, 1);
+    left->addLayout(saveRow);
     left->addWidget(AddButton("DisplayMapBtn", "Display", "Display Map Information"));
     left->addWidget(AddButton("AcceptMapBtn", "Accept", "Accept (it is OK) Map Information"));
     check(left, "IsProjected", "IsProjectedCB", "Computer sets: Is Projected");
@@ -424,21 +451,29 @@ void TMapForm::RefreshLists() {
     for (std::int32_t i = 1; i <= store_.LayerCount; ++i) layerList_->addItem(L1(store_.ShapeLayers[i].ShpName));
     layerList_->setCurrentRow(row >= 0 && row < store_.LayerCount ? row : store_.CurrentLayer - 1);
     pathLabel_->setText(QString::fromLocal8Bit(store_.ProjectPath.c_str()));
-    projectName_->setText(QString::fromLocal8Bit(store_.ProjectName.c_str()));
+    // "Nada" is the files' word for no project: the box stays empty.
+    projectName_->setText(store_.ProjectName == "Nada" ? QString()
+                                                       : QString::fromLocal8Bit(store_.ProjectName.c_str()));
     projectionCaption_->setText(L1(project_.MapLegend.ProjectionName));
     saveChoice_->setCurrentIndex(project_.SaveMode == 1 ? 1 : 0);
+}
+
+void TMapForm::ShowProject() {
+    SetPageValues(commands_.DisplayMap());
+    Check("IsProjected")->setChecked(project_.MapInfo.IsProjected != 0);
 }
 
 void TMapForm::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     layerList_->setCurrentRow(-1);
     RefreshLists();
-    if (store_.LayerCount <= 0) return;
-    // A project must exist before anything is edited.
-    if (store_.ProjectName == "Nada" || !FileExists(store_.ProjectPath + store_.ProjectName)) {
+    if (store_.LayerCount > 0 &&
+        (store_.ProjectName == "Nada" || !FileExists(store_.ProjectPath + store_.ProjectName))) {
+        // A project must exist before anything is edited.
         commands_.SaveMapBtnClick();
-        RefreshLists();
     }
+    // The pages show the project being edited, never the last one shown.
+    ShowProject();
 }
 
 void TMapForm::closeEvent(QCloseEvent* e) {

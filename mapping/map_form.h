@@ -34,6 +34,8 @@ public:
     void SetPageValues(const MapFormValues& v);
     // Refills the layer list and the captions (FormShow without the save).
     void RefreshLists();
+    // The open project on the pages (DisplayMapInfo) with the lists.
+    void ShowProject();
 
     QLineEdit* Edit(const std::string& field) const;
     QComboBox* List(const std::string& field) const;

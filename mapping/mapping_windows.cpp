@@ -10,6 +10,10 @@ MappingWindows::MappingWindows(LayerStore& store, Prompter& prompter, Progress& 
     mapForm_ = new TMapForm(commands_, store, project_, parent);
     messages_ = new TProjMessagesForm(store, prompter, parent);
     commands_.Report = [this](const std::string& line) { messages_->Append(line); };
+    commands_.Alert = [this] { messages_->Alert(); };
+    commands_.RecordsChanged = [this] {
+        if (mapForm_->isVisible()) mapForm_->ShowProject();
+    };
     QObject::connect(mapForm_, &TMapForm::helpRequested, mapForm_, [this](int c) {
         if (Help) Help(c, mapForm_);
     });
@@ -31,6 +35,8 @@ void MappingWindows::ShowMap() {
         prompter_.ShowErrorText("No layers are loaded: open the map's layers first.");
         return;
     }
+    // Shown again, it shows the project as it is now.
+    if (mapForm_->isVisible()) mapForm_->ShowProject();
     mapForm_->show();
     mapForm_->raise();
 }

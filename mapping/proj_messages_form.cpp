@@ -1,6 +1,12 @@
 #include "mapping/proj_messages_form.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -52,7 +58,28 @@ TProjMessagesForm::TProjMessagesForm(const LayerStore& store, Prompter& prompter
 void TProjMessagesForm::Append(const std::string& line) {
     lines_.push_back(line);
     memo_->append(QString::fromLatin1(line.c_str()));
+}
+
+void TProjMessagesForm::Alert() {
     if (!isVisible()) show();
+    // On the screen, wherever it was left.
+    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const QRect f = frameGeometry();
+        const int x = std::clamp(f.x(), avail.left(), std::max(avail.left(), avail.right() - f.width()));
+        const int y = std::clamp(f.y(), avail.top(), std::max(avail.top(), avail.bottom() - f.height()));
+        if (x != f.x() || y != f.y()) move(x, y);
+    }
+    raise();
+    // The newest block from its first line, at the left edge.
+    const int first = std::clamp(newestBlock_, 0, std::max(0, memo_->document()->blockCount() - 1));
+    memo_->moveCursor(QTextCursor::End);
+    memo_->ensureCursorVisible();
+    QTextCursor c(memo_->document()->findBlockByNumber(first));
+    memo_->setTextCursor(c);
+    memo_->ensureCursorVisible();
+    memo_->horizontalScrollBar()->setValue(0);
+    newestBlock_ = memo_->document()->blockCount();
 }
 
 void TProjMessagesForm::closeEvent(QCloseEvent* e) {

@@ -19,8 +19,11 @@ class TProjMessagesForm : public QWidget {
     Q_OBJECT
 public:
     TProjMessagesForm(const LayerStore& store, Prompter& prompter, QWidget* parent = nullptr);
-    // Appends a line and shows the window.
+    // Appends a line; the window stays as it is.
     void Append(const std::string& line);
+    // An error or a warning came: shown on screen, raised, scrolled to the
+    // newest block.
+    void Alert();
     const std::vector<std::string>& Lines() const { return lines_; }
     // "Save Log: Projectname.log".
     Result SaveLog();
@@ -38,6 +41,7 @@ private:
     const LayerStore& store_;
     Prompter& prompter_;
     std::vector<std::string> lines_;
+    int newestBlock_ = 0;  // first line of the newest block of reports
     // Where the window was closed last; kept while the program runs.
     bool placed_ = false;
     QPoint place_;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
@@ -84,6 +85,13 @@ LegendRec MapProject::BlankLegend() {
 void InitializeBlankMapLegend(MapProject& project) {
     project.MapLegend = MapProject::BlankLegend();
     project.MapInfo = MapProject::BlankMapInfo();
+}
+
+void ResetProjectRecords(MapProject& project) {
+    InitializeBlankMapLegend(project);
+    project.LayerInfo = MapProject::BlankMapInfo();
+    project.SaveMode = 1;
+    project.RecordsFile.clear();
 }
 
 void FillLayerBlankProjection(MapProject& project) {
@@ -255,6 +263,18 @@ std::string EncodeZmp(const LayerStore& store, const MapProject& project) {
     return std::move(b.str());
 }
 
+std::string StoredLayerFolder(const std::string& folder) {
+    // A layer opened by a relative name (a script's) is stored by the
+    // folder it resolves to, so the project opens from anywhere.
+    std::error_code ec;
+    const std::filesystem::path p(folder.empty() ? std::string(".") : folder);
+    if (p.is_absolute()) return folder;
+    std::string abs = std::filesystem::absolute(p, ec).lexically_normal().string();
+    if (ec || abs.empty()) return folder;
+    if (abs.back() != '/') abs += '/';
+    return abs;
+}
+
 std::string EncodeZmt(const LayerStore& store, const MapProject& project) {
     const LegendRec& l = project.MapLegend;
     std::string t;
@@ -266,7 +286,7 @@ std::string EncodeZmt(const LayerStore& store, const MapProject& project) {
         const std::int32_t i = store.LayerOrder[k];
         const ShpLayer& L = store.ShapeLayers[i];
         t += Line(L.ShpName, true);
-        t += Line(L.ShpPath, true);
+        t += Line(StoredLayerFolder(L.ShpPath), true);
     }
     t += Line(l.ProjectionName);
     for (int e = 0; e < 8; ++e)
@@ -448,6 +468,7 @@ Result SaveMap(LayerStore& store, MapProject& project, const std::string& file, 
     if (!r) return r;
     store.ProjectName = FileNamePart(file);
     store.ProjectPath = DirectoryPart(file);
+    project.RecordsFile = file;
     if (!store.BtdLoaded) store.BtdPath = store.BtdName = "not";
     if (!store.BaseImageLoaded) store.BaseImagePath = store.BaseImageName = "not";
     if (project.SaveMode == 1) {
@@ -460,6 +481,19 @@ Result SaveMap(LayerStore& store, MapProject& project, const std::string& file, 
     }
     store.MapChanged = true;
     return r;
+}
+
+std::string LocateProjectLayer(const std::string& stored, const std::string& projectDir, Prompter& prompter) {
+    auto usable = [](const std::string& shp) { return FileExists(shp) && FileExists(CompanionFile(shp, ".dbf")); };
+    if (usable(stored)) return stored;
+    const std::string name = FileNamePart(stored);
+    // A project moved with its layers finds them beside itself.
+    const std::string beside = projectDir + name;
+    if (usable(beside)) return beside;
+    const std::string chosen = prompter.ChooseOpenFile("Where is " + name + "? (not found at " + stored + ")",
+                                                       projectDir, "Shape File Maps(*.shp)|*.shp");
+    if (!chosen.empty() && usable(chosen)) return chosen;
+    return {};
 }
 
 Result LoadMap(LayerStore& store, MapProject& project, const std::string& file, Prompter& prompter,
@@ -497,13 +531,17 @@ Result LoadMap(LayerStore& store, MapProject& project, const std::string& file, 
         store.BaseImageLoaded = b.ok;
         if (!b) prompter.ShowErrorText("Bitmap not loaded: " + img.BaseImagePath + img.BaseImageName + "\r\n" + b.reason);
     }
+    const std::string projectDir = DirectoryPart(file);
     for (const auto& e : img.Layers) {
-        store.LayerFileName = e.ShpPath + e.ShpName;
-        if (!FileExists(CompanionFile(store.LayerFileName, ".dbf"))) {
-            prompter.Message(MsgFamily::Error, 20);
+        const std::string stored = e.ShpPath + e.ShpName;
+        std::string found = LocateProjectLayer(stored, projectDir, prompter);
+        if (found.empty()) {
+            store.LayerFileName = stored;
+            prompter.Message(MsgFamily::Error, 20, CompanionFile(stored, ".dbf"));
             continue;
         }
-        if (hooks.SetDataDir) hooks.SetDataDir(e.ShpPath);
+        store.LayerFileName = found;
+        if (hooks.SetDataDir) hooks.SetDataDir(DirectoryPart(found));
         if (!hooks.OpenLayer || !hooks.OpenLayer()) prompter.Message(MsgFamily::Error, 19, store.LayerFileName);
     }
     std::array<FontRef, 8> fonts = project.MapLegend.Fonts;
@@ -515,6 +553,7 @@ Result LoadMap(LayerStore& store, MapProject& project, const std::string& file, 
     project.MapLegend.LocationName = location;
     project.MapInfo = img.Info;
     project.SaveMode = img.SaveMode;
+    project.RecordsFile = file;
     store.MapChanged = true;
     return Result::Ok();
 }

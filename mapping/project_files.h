@@ -77,7 +77,11 @@ struct MapProject {
     MapInfoRec MapInfo = BlankMapInfo();
     MapInfoRec LayerInfo = BlankMapInfo();
     LegendRec MapLegend = BlankLegend();
-    std::int32_t SaveMode = 0;  // 0 "Layers order", 1 " + Attributes"
+    // 0 "Layers order", 1 " + Attributes": a new project keeps its styles.
+    std::int32_t SaveMode = 1;
+    // The project file these records were loaded from or saved to; empty
+    // while they are the blank project's (edited or not).
+    std::string RecordsFile;
     // The font blank legends share (the map window's path label font).
     static FontRef LegendFont();
 
@@ -91,6 +95,9 @@ constexpr std::size_t kMaxField = 255;
 
 // InitializeBlankMapLegend: MapLegend and MapInfo to the blank project.
 void InitializeBlankMapLegend(MapProject& project);
+// Every record back to the blank project: Clear All, or a new project
+// started while the records still belong to another one.
+void ResetProjectRecords(MapProject& project);
 // FillLayerBlankProjection: LayerInfo blank, the legend's projection "0: Geo".
 void FillLayerBlankProjection(MapProject& project);
 
@@ -138,6 +145,13 @@ Result WriteLayerDescription(const std::string& lpjPath, const std::string& lptP
 // layers). Save mode 1 also writes each layer's side files beside its own
 // shapefile, where the reader looks for them.
 Result SaveMap(LayerStore& store, MapProject& project, const std::string& file, Progress& progress);
+
+// The folder line of a layer in the .zmt: a relative folder resolved.
+std::string StoredLayerFolder(const std::string& folder);
+// Where a project's layer is: its stored place, else beside the project
+// (same file name), else where the user says; empty when none of them
+// holds the shapefile and its .dbf.
+std::string LocateProjectLayer(const std::string& stored, const std::string& projectDir, Prompter& prompter);
 
 // What LoadMap needs of the program around it.
 struct LoadMapHooks {

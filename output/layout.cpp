@@ -163,26 +163,29 @@ bool LayoutCommands::MeasureText(int e) {
     return true;
 }
 
-void LayoutCommands::CheckMap() {
-    int w = 0, h = 0;
-    if (MapPictureSize) MapPictureSize(w, h);
-    PlacementSlot& slot = project_.MapLegend.BitmapPlace[2];
-    if (w > 0 && h > 0) {
-        slot[6] = w;
-        slot[7] = h;
-    }
-    MeasurePicture(kMapPic);
-}
+void LayoutCommands::CheckMap() { MeasurePicture(kMapPic); }
 
 void LayoutCommands::MeasurePicture(LayoutElement e) {
     if (e < 0 || e >= kLayoutElementCount || kLayoutElements[e].picture < 0) return;
     PlacementSlot& slot = project_.MapLegend.BitmapPlace[kLayoutElements[e].picture];
-    // Nothing chosen yet: the panel keeps its size.
-    if (slot[6] <= 0 || slot[7] <= 0) return;
+    // The panel the user sized is the picture's place on paper: the map
+    // fills it, a picture fits into it keeping its proportions.
     MockRect& panel = Panels[e];
-    panel.width = RoundHalfEven(slot[6] / scale.X);
-    panel.height = RoundHalfEven(slot[7] / scale.Y);
+    if (panel.width <= 0 || panel.height <= 0) {
+        // A panel never sized keeps the slot's size, else the picture's own.
+        if (slot[2] > 0 && slot[3] > 0) {
+            panel.width = slot[2];
+            panel.height = slot[3];
+        } else if (slot[6] > 0 && slot[7] > 0) {
+            panel.width = RoundHalfEven(slot[6] / scale.X);
+            panel.height = RoundHalfEven(slot[7] / scale.Y);
+        } else {
+            return;
+        }
+    }
     SlotPaperFromPanel(slot, panel);
+    slot[6] = RoundHalfEven(panel.width * scale.X);
+    slot[7] = RoundHalfEven(panel.height * scale.Y);
     if (ShowSize) ShowSize(slot[6], slot[7]);
 }
 
@@ -216,10 +219,9 @@ void LayoutCommands::SetupPrinter(const Sheet& s, bool reset) {
             const std::array<int, 4> d = DefaultPlace(e, s.Landscape());
             SlotPaperFromPanel(*slot, {d[0], d[1], d[2], d[3]});
         }
-        int mw = 0, mh = 0;
-        if (MapPictureSize) MapPictureSize(mw, mh);
-        l.BitmapPlace[2][6] = mw;
-        l.BitmapPlace[2][7] = mh;
+        PlacementSlot& map = l.BitmapPlace[2];
+        map[6] = RoundHalfEven(map[2] * scale.X);
+        map[7] = RoundHalfEven(map[3] * scale.Y);
     }
     SetDataToForm();
 }
@@ -342,11 +344,20 @@ Page LayoutCommands::Draw(double metresPerPixel) {
         font.kind = PageCommand::Kind::Font;
         font.font = l.Fonts[e] ? *l.Fonts[e] : *MapProject::LegendFont();
         page.Commands.push_back(font);
+        // Lines are spaced by the font they print in now: fonts are shared
+        // and not stored, so the height measured at Store Layout may be
+        // another font's.
+        double lineHeight = static_cast<double>(box.height) / n;
+        if (Measurer) {
+            double w = 0, h = 0;
+            Measurer->Measure(font.font, l.Lines[e][0], w, h);
+            if (h > 0) lineHeight = RoundHalfEven(h);
+        }
         for (std::size_t i = 0; i < n; ++i) {
             if (l.Lines[e][i].empty()) continue;
             PageCommand t;
             t.kind = PageCommand::Kind::Text;
-            t.rect = {box.left, box.top + RoundHalfEven(static_cast<double>(box.height) / n * i), 0, 0};
+            t.rect = {box.left, box.top + RoundHalfEven(lineHeight * i), 0, 0};
             t.text = l.Lines[e][i];
             page.Commands.push_back(t);
         }
@@ -377,10 +388,13 @@ Page LayoutCommands::Draw(double metresPerPixel) {
     if (MapPictureSize) MapPictureSize(mw, mh);
     PageCommand map;
     map.kind = PageCommand::Kind::Map;
-    map.rect = FitInto(PaperBox(l.BitmapPlace[2], scale), mw, mh);
+    map.rect = PaperBox(l.BitmapPlace[2], scale);
     page.MapBox = map.rect;
-    if (metresPerPixel > 0 && mw > 0 && map.rect.width > 0)
-        page.MapMetresPerUnit = metresPerPixel * mw / map.rect.width;
+    // The view's extent shown whole in the panel: the tighter side sets the scale.
+    if (metresPerPixel > 0 && mw > 0 && mh > 0 && map.rect.width > 0 && map.rect.height > 0)
+        page.MapMetresPerUnit = metresPerPixel * std::max(static_cast<double>(mw) / map.rect.width,
+                                                          static_cast<double>(mh) / map.rect.height);
+    if (l.ShowBitmap[0]) page.Grid = l.GridName == "Lat Long" ? 1 : l.GridName == "UTM Grid" ? 2 : 0;
     page.Commands.push_back(map);
 
     picture(3, 3, PageCommand::Kind::Picture);
@@ -390,7 +404,8 @@ Page LayoutCommands::Draw(double metresPerPixel) {
 }
 
 Page LayoutCommands::PrintPreview(double metresPerPixel) {
-    if (!LayoutChecked) StoreLayout();
+    // The preview shows the mock-up as it stands: the panels are stored first.
+    StoreLayout();
     return Draw(metresPerPixel);
 }
 

@@ -28,12 +28,81 @@ double MapMetresPerPixel(const LayerStore& store, const ViewState& view) {
     return view.ViewScale * MetresPerMapUnit(unit, lat);
 }
 
-MapSource MapSourceOf(MapRenderer& renderer, const ViewState& view) {
+int MapGridUnits(const LayerStore& store) {
+    const int L = store.CurrentLayer >= 1 && store.CurrentLayer <= store.LayerCount ? store.CurrentLayer : 1;
+    if (L < 1 || static_cast<std::size_t>(L) >= store.ShapeLayers.size()) return 0;
+    const ProjectionBlock b = LayerSystem(store.ShapeLayers[L]);
+    long unit = -1;
+    if (!ResolveUnit(b, unit)) return 0;
+    if (IsGeographic(b) && unit == 4) return 1;
+    if (static_cast<int>(b[kSlotCode]) == 1 && unit == 2) return 2;
+    return 0;
+}
+
+namespace {
+
+// The world box a w x h panel shows: the view's extent, whole and centred.
+struct PanelView {
+    double scale, centreX, centreY;
+};
+PanelView PanelViewOf(const LayerStore& store, const ViewState& view, int w, int h) {
+    const double s = view.ViewScale;
+    const double vw = std::max(1, view.BitmapWidth) * s, vh = std::max(1, view.BitmapHeight) * s;
+    PanelView pv;
+    pv.scale = std::max(vw / std::max(1, w), vh / std::max(1, h));
+    pv.centreX = vw / 2 - store.MapXOffset;
+    pv.centreY = vh / 2 - store.MapYOffset;
+    return pv;
+}
+
+}  // namespace
+
+MapSource MapSourceOf(MapRenderer& renderer, LayerStore& store, ViewState& view) {
     MapSource m;
     m.width = view.BitmapWidth;
     m.height = view.BitmapHeight;
     m.draw = [&renderer](QPainter& p, int detail) { renderer.DrawMapOnto(p, detail); };
+    m.drawPanel = [&renderer, &store, &view](QPainter& p, int w, int h, int detail) {
+        if (w <= 0 || h <= 0 || !(view.ViewScale > 0)) return;
+        const PanelView pv = PanelViewOf(store, view, w, h);
+        const ViewState saved = view;
+        const double x0 = store.MapXMin, x1 = store.MapXMax, y0 = store.MapYMin, y1 = store.MapYMax,
+                     xo = store.MapXOffset, yo = store.MapYOffset, mw = store.MapWidth, mh = store.MapHeight;
+        // A map of the panel's proportions at the scale that shows the
+        // view's extent whole: the renderer takes its scale from the span.
+        view.BitmapWidth = w;
+        view.BitmapHeight = h;
+        store.MapXMax = store.MapXMin + pv.scale * w;
+        store.MapYMax = store.MapYMin + pv.scale * h;
+        store.MapXOffset = pv.scale * w / 2 - pv.centreX;
+        store.MapYOffset = pv.scale * h / 2 - pv.centreY;
+        renderer.DrawMapOnto(p, detail);
+        view = saved;
+        store.MapXMin = x0;
+        store.MapXMax = x1;
+        store.MapYMin = y0;
+        store.MapYMax = y1;
+        store.MapXOffset = xo;
+        store.MapYOffset = yo;
+        store.MapWidth = mw;
+        store.MapHeight = mh;
+    };
+    m.extentOf = [&store, &view](int w, int h, double& ex0, double& ey0, double& ex1, double& ey1) {
+        if (w <= 0 || h <= 0 || !(view.ViewScale > 0)) return false;
+        const PanelView pv = PanelViewOf(store, view, w, h);
+        ex0 = pv.centreX - pv.scale * w / 2;
+        ex1 = pv.centreX + pv.scale * w / 2;
+        ey0 = pv.centreY - pv.scale * h / 2;
+        ey1 = pv.centreY + pv.scale * h / 2;
+        return true;
+    };
     return m;
+}
+
+Page DrawLayoutPage(LayoutCommands& layout, const LayerStore& store, const ViewState& view) {
+    Page page = layout.Draw(MapMetresPerPixel(store, view));
+    page.MapUnits = MapGridUnits(store);
+    return page;
 }
 
 OutputWindows::OutputWindows(LayerStore& store, ViewState& view, MapRenderer& renderer, MapProject& project,
@@ -68,21 +137,34 @@ OutputWindows::OutputWindows(LayerStore& store, ViewState& view, MapRenderer& re
         w = r.width();
         h = r.height();
     };
+    // One printer set-up: the layout's sheet, which the preview's Page
+    // Setup changes too.
     layoutForm_->PageSetup = [this](Sheet& s) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setPageSize(QPageSize(QPageSize::Letter));
-        printer.setPageOrientation(s.Landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+        QPrinter& printer = preview_->Printer();
+        Page sheet;
+        sheet.WidthMm = s.WidthMm;
+        sheet.HeightMm = s.HeightMm;
+        SetUpPrinterForPage(printer, sheet);
         QPageSetupDialog dialog(&printer, layoutForm_);
         if (dialog.exec() != QDialog::Accepted) return false;
-        const QRectF r = printer.pageLayout().fullRect(QPageLayout::Millimeter);
-        s.WidthMm = std::round(r.width());
-        s.HeightMm = std::round(r.height());
-        return true;
+        return SheetOfPrinter(printer, s.WidthMm, s.HeightMm);
     };
+    layoutForm_->MapGridUnits = [this] { return MapGridUnits(store_); };
     layoutForm_->OpenPreview = [this](const Page& page) {
-        preview_->SetPage(page, MapSourceOf(renderer_, view_), store_.ProjectName);
+        preview_->SetPage(page, MapSourceOf(renderer_, store_, view_), store_.ProjectName);
         preview_->show();
         preview_->raise();
+    };
+    preview_->SheetChanged = [this](double w, double h) {
+        Sheet s;
+        s.WidthMm = w;
+        s.HeightMm = h;
+        // The elements keep their places; the sheet, its scale and the
+        // mock-up follow the printer.
+        layout_.SetupPrinter(s, false);
+        layoutForm_->PlacePanels();
+        preview_->SetPage(DrawLayoutPage(layout_, store_, view_), MapSourceOf(renderer_, store_, view_),
+                          store_.ProjectName);
     };
 }
 

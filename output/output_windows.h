@@ -26,8 +26,13 @@ class TPreviewForm;
 // Ground metres of one view pixel, from the current layer's unit (0 when
 // the unit is not known).
 double MapMetresPerPixel(const LayerStore& store, const ViewState& view);
-// The map element as the renderer draws it.
-MapSource MapSourceOf(MapRenderer& renderer, const ViewState& view);
+// The map element as the renderer draws it: the view's extent, filling
+// the panel it is drawn into.
+MapSource MapSourceOf(MapRenderer& renderer, LayerStore& store, ViewState& view);
+// The units of the map for its grid (Page::MapUnits).
+int MapGridUnits(const LayerStore& store);
+// The layout's page with the map's scale and grid units.
+Page DrawLayoutPage(LayoutCommands& layout, const LayerStore& store, const ViewState& view);
 
 class OutputWindows {
 public:

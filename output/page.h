@@ -43,8 +43,13 @@ struct Page {
     std::vector<PageCommand> Commands;
     // Ground metres per paper unit of the drawn map; 0 when unknown.
     double MapMetresPerUnit = 0;
-    // The map as drawn: its box fitted to the picture's proportions.
+    // The map as drawn: it fills its panel.
     PaperRect MapBox;
+    // The grid over the map: 0 none, 1 a graticule in degrees, 2 the UTM
+    // grid in metres; drawn only over a map in those units.
+    int Grid = 0;
+    // The map's units for the grid: 1 degrees, 2 metres of a UTM zone, 0 other.
+    int MapUnits = 0;
 
     int WidthUnits() const { return static_cast<int>(WidthMm * kPaperUnitsPerMm + 0.5); }
     int HeightUnits() const { return static_cast<int>(HeightMm * kPaperUnitsPerMm + 0.5); }

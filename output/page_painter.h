@@ -13,6 +13,7 @@
 #include "output/page.h"
 
 class QPainter;
+class QPageLayout;
 class QPrinter;
 
 namespace zemba {
@@ -23,7 +24,18 @@ namespace zemba {
 struct MapSource {
     int width = 0, height = 0;
     std::function<void(QPainter&, int detail)> draw;
+    // Draws the view's extent, centred and whole, into a w x h box (paper
+    // units) `detail` times finer, filling the box; when set it is used
+    // instead of `draw`.
+    std::function<void(QPainter&, int w, int h, int detail)> drawPanel;
+    // The world rectangle such a box shows (for the grid); false when unknown.
+    std::function<bool(int w, int h, double& x0, double& y0, double& x1, double& y1)> extentOf;
 };
+
+// Grid lines over a map box: positions along x and y in world units at a
+// round step for about `wanted` lines across the longer side.
+std::vector<double> GridLines(double from, double to, double step);
+double RoundGridStep(double span, int wanted, bool degrees = false);
 
 // Text measured as the page prints it: paper units at 254 units an inch.
 class QtTextMeasurer : public TextMeasurer {
@@ -44,11 +56,24 @@ QImage RenderPageImage(const Page& page, const MapSource& map, double zoom, doub
 Result WritePagePdf(const std::string& path, const Page& page, const MapSource& map, const std::string& title,
                     std::vector<std::string>* failures = nullptr);
 
+// The page layout of a page's sheet: the upright sheet, turned when wider
+// than tall; no margins.
+QPageLayout PageLayoutOf(const Page& page);
+// One printer set-up for the page: its sheet and orientation, full page.
+void SetUpPrinterForPage(QPrinter& printer, const Page& page);
+// The sheet a printer is set up for, in whole millimetres (turned).
+bool SheetOfPrinter(const QPrinter& printer, double& widthMm, double& heightMm);
+
 // The page on a printer set up by the caller.
 Result PrintPage(QPrinter& printer, const Page& page, const MapSource& map,
                  std::vector<std::string>* failures = nullptr);
 
-// Picture size for the legend's chooser (QImageReader).
+// Refuses a .bmp whose header claims more pixel data than the file holds
+// (a cut-off file would print as noise).
+Result CheckBitmapComplete(const std::string& path);
+
+// Picture size for the legend's chooser (QImageReader); a cut-off .bmp is
+// refused.
 Result PictureSize(const std::string& path, int& width, int& height);
 
 // The preview's zoom steps: 100 % at first, 25 % a step, 25 % to 568 %.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace zemba {
 
@@ -58,7 +59,7 @@ void TPreviewForm::SetPage(const Page& page, const MapSource& map, const std::st
     map_ = map;
     title_ = title;
     zoom_ = kZoomStart;
-    printer_->setPageSize(QPageSize(QSizeF(page.WidthMm, page.HeightMm), QPageSize::Millimeter));
+    SetUpPrinterForPage(*printer_, page);
     Render();
 }
 
@@ -90,6 +91,8 @@ void TPreviewForm::ZoomOut() {
 }
 
 void TPreviewForm::PrintClick() {
+    // The sheet and orientation are the layout's.
+    SetUpPrinterForPage(*printer_, page_);
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle("Print");
     if (dialog.exec() != QDialog::Accepted) return;
@@ -100,8 +103,13 @@ void TPreviewForm::PrintClick() {
 }
 
 void TPreviewForm::PageSetupClick() {
+    SetUpPrinterForPage(*printer_, page_);
     QPageSetupDialog dialog(printer_.get(), this);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    double w = 0, h = 0;
+    if (!SheetOfPrinter(*printer_, w, h)) return;
+    if (std::abs(w - page_.WidthMm) < 0.5 && std::abs(h - page_.HeightMm) < 0.5) return;
+    if (SheetChanged) SheetChanged(w, h);
 }
 
 void TPreviewForm::SaveClick() {

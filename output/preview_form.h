@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,11 @@ public:
     // Saves the page as PDF to `path`; false (and a message) on failure.
     bool SavePdf(const std::string& path);
     QLabel* PageLabel() const { return label_; }
+    // The one printer set-up of the layout, the preview, Print and PDF.
+    QPrinter& Printer() { return *printer_; }
+    // Page Setup chose another sheet (millimetres, turned): the layout
+    // takes it and sends the page again.
+    std::function<void(double widthMm, double heightMm)> SheetChanged;
 
 private:
     void Render();

@@ -297,8 +297,10 @@ void TPrintLayoutForm::PrePrintLayoutBtnClick() {
 }
 
 void TPrintLayoutForm::PrintMapBtnClick() {
-    if (!c_.LayoutChecked) PrePrintLayoutBtnClick();
-    const Page page = c_.Draw(MetresPerPixel ? MetresPerPixel() : 0);
+    // What the preview shows is the mock-up as it stands: store it first.
+    PrePrintLayoutBtnClick();
+    Page page = c_.Draw(MetresPerPixel ? MetresPerPixel() : 0);
+    if (MapGridUnits) page.MapUnits = MapGridUnits();
     if (OpenPreview) OpenPreview(page);
 }
 

@@ -51,6 +51,8 @@ public:
     std::function<bool(Sheet&)> PageSetup;
     // Ground metres of a map picture pixel (for the drawn scale bar).
     std::function<double()> MetresPerPixel;
+    // The map's units for the grid (Page::MapUnits).
+    std::function<int()> MapGridUnits;
     // "Size Matters" read-outs.
     std::function<std::string()> MapScaleText;
     std::function<void(int& w, int& h)> PrinterPagePixels;

@@ -20,9 +20,9 @@ Result WriteLayoutPdf(LayerStore& store, ViewState& view, MapRenderer& renderer,
         h = view.BitmapHeight;
     };
     layout.sheet = SheetOfLayout(project.MapLegend);
-    const Page page = layout.Draw(MapMetresPerPixel(store, view));
+    const Page page = DrawLayoutPage(layout, store, view);
     std::vector<std::string> failures;
-    Result r = WritePagePdf(pdf, page, MapSourceOf(renderer, view), store.ProjectName, &failures);
+    Result r = WritePagePdf(pdf, page, MapSourceOf(renderer, store, view), store.ProjectName, &failures);
     for (const std::string& f : failures) prompter.ShowErrorText("Picture not loaded, left off the page: " + f);
     return r;
 }

@@ -155,6 +155,9 @@ TStatSurGoForm::TStatSurGoForm(LayerStore& store, bool& soilDbActive, Prompter& 
 
     status_ = new QLabel;
     status_->setObjectName("SoilStatusLabel");
+    // A long list of missing tables wraps instead of widening the window.
+    status_->setWordWrap(true);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     top->addWidget(status_);
     pages_ = new QTabWidget;
     pages_->setObjectName("SoilPageControl");

@@ -65,6 +65,7 @@ ScriptSession::ScriptSession(std::ostream& o) : out(o) {
     // the extent; a batch run needs the scale, not the picture.
     FileHooks hooks;
     hooks.Redraw = [this] { UpdateViewScale(store, view); };
+    hooks.FirstLayerOpened = [this] { FitToLayer(store, view, 1); };
     hooks.ResetView = [this] {
         view.ViewScale = 1;
         view.RubberBandActive = false;

@@ -6,6 +6,8 @@
 
 #include "mapping/map_commands.h"
 #include "tools/script.h"
+#include "view/editing.h"
+#include "view/viewport.h"
 
 namespace zemba {
 namespace {
@@ -22,6 +24,20 @@ ProjectState& State(ScriptSession& s) {
     if (!st.commands) {
         st.commands = std::make_unique<MapCommands>(s.store, st.project, s.prompter, s.progress);
         st.commands->Report = [](const std::string& line) { std::fprintf(stderr, "zemba-info: %s\n", line.c_str()); };
+        // After a projection the view shows the layers where they now are,
+        // as the window's refresh does.
+        st.commands->Refresh = [&s] {
+            ReExtentAll(s.store, 0);
+            if (s.store.CurrentLayer >= 1) FitToLayer(s.store, s.view, s.store.CurrentLayer);
+            UpdateViewScale(s.store, s.view);
+        };
+        // clear-all returns the project records to the blank project too.
+        MapCommands* maps = st.commands.get();
+        std::function<void()> before = s.files->hooks().ProjectCleared;
+        s.files->hooks().ProjectCleared = [maps, before] {
+            if (before) before();
+            maps->ClearProject();
+        };
     }
     return st;
 }

@@ -6,6 +6,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
 
 #include "core/attributes.h"
 #include "core/file_io.h"
@@ -22,8 +26,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Kept to the end of the process: Qt's input devices must not outlive it
+    // in the static destructors.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 struct Fixture {
@@ -96,6 +102,121 @@ TEST(MapForm, LayerDescriptionAndDms) {
     EXPECT_EQ(dms->text(), "-1.500");
 }
 
+TEST(MapForm, ShowsTheProjectItEditsWheneverItIsShown) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    auto* name = form.findChild<QLineEdit*>("ProjectNameEdit");
+    form.RefreshLists();
+    EXPECT_EQ(name->text(), "");  // no project: an empty box, not the files' "Nada"
+    auto* save = form.findChild<QComboBox*>("SaveRG");
+    EXPECT_EQ(save->currentIndex(), 1);  // a new project keeps its styles
+
+    // Opened on a new project: it is named, then shown, so Accept works at once.
+    f.prompter.files.push_back(f.dir.file("first.zmp"));
+    f.windows->ShowMap();
+    EXPECT_EQ(name->text(), "first.zmp");
+    EXPECT_EQ(form.Edit("StatePlaneZone")->text(), "1202");
+    EXPECT_TRUE(form.Check("UtmNorth")->isChecked());
+    form.Edit("Name")->setText("FIRST");
+    const std::size_t before = f.prompter.shown.size();
+    form.Button("AcceptMapBtn")->click();
+    EXPECT_EQ(f.prompter.shown.size(), before);
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "FIRST");
+
+    // Another project loaded while the window is open: its pages follow.
+    MapProject other;
+    other.MapInfo.Name = "SECOND";
+    ASSERT_TRUE(SaveMap(f.store, other, f.dir.file("second.zmp"), f.progress));
+    LoadMapHooks hooks;
+    hooks.OpenLayer = [] { return true; };
+    ASSERT_TRUE(f.windows->LoadProject(f.dir.file("second.zmp"), hooks));
+    EXPECT_EQ(form.Edit("Name")->text(), "SECOND");
+    EXPECT_EQ(name->text(), "second.zmp");
+
+    // Clear All: the blank project, and a box with no name.
+    f.store.ProjectName = "Nada";
+    f.windows->Commands().ClearProject();
+    EXPECT_EQ(form.Edit("Name")->text(), "COLLINSVILLE IL");
+    EXPECT_EQ(name->text(), "");
+    EXPECT_EQ(f.windows->Project().MapInfo.Name, "COLLINSVILLE IL");
+
+    // Hidden and shown again from the menu: it shows what is open now.
+    form.hide();
+    f.windows->Project().MapInfo.Name = "THIRD";
+    f.prompter.files.push_back(f.dir.file("third.zmp"));
+    f.windows->ShowMap();
+    EXPECT_EQ(form.Edit("Name")->text(), "THIRD");
+}
+
+TEST(MapForm, SaveAsToANewNameStartsBlankButKeepsItsOwnEdits) {
+    Fixture f;
+    MapCommands& maps = f.windows->Commands();
+    MapProject& p = f.windows->Project();
+    // Edits made before the project had a name belong to it.
+    p.MapInfo.Name = "MINE";
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("a.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "MINE");
+    // Saved again under its own name, or over an existing project: kept.
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("a.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "MINE");
+    // A new name while the records are another project's: the blank project.
+    ASSERT_TRUE(maps.SaveProjectAs(f.dir.file("b.zmp")));
+    EXPECT_EQ(p.MapInfo.Name, "COLLINSVILLE IL");
+}
+
+TEST(MapForm, PagesFitTheWindowAndControlsHaveCaptions) {
+    Fixture f;
+    TMapForm& form = f.windows->MapForm();
+    f.prompter.files.push_back(f.dir.file("m.zmp"));
+    form.show();
+    QApplication::processEvents();
+    auto* pages = form.findChild<QTabWidget*>();
+    ASSERT_TRUE(pages);
+    for (int k = 0; k < pages->count(); ++k) {
+        pages->setCurrentIndex(k);
+        QApplication::processEvents();
+        auto* area = qobject_cast<QScrollArea*>(pages->widget(k));
+        ASSERT_TRUE(area);
+        EXPECT_GE(area->viewport()->width(), area->widget()->minimumSizeHint().width())
+            << pages->tabText(k).toStdString() << " needs side scrolling";
+    }
+    pages->setCurrentIndex(0);
+    QApplication::processEvents();
+    auto* area = qobject_cast<QScrollArea*>(pages->widget(0));
+    for (int k = 0; k < 12; ++k) {
+        QLineEdit* e = form.Edit("EdgeFlags" + std::to_string(k));
+        const QPoint right = e->mapTo(area->viewport(), QPoint(e->width() - 1, 0));
+        EXPECT_LT(right.x(), area->viewport()->width()) << "edge flag " << k << " is cut";
+    }
+    // Captions, not control names.
+    for (auto* label : form.findChildren<QLabel*>()) EXPECT_FALSE(label->text().startsWith("DLGP")) << label->text().toStdString();
+    auto* saveLabel = form.findChild<QLabel*>("SaveLabel");
+    ASSERT_TRUE(saveLabel);
+    EXPECT_EQ(saveLabel->buddy(), form.findChild<QComboBox*>("SaveRG"));
+    form.hide();
+    QApplication::processEvents();
+}
+
+TEST(ProjMessages, ParameterReportsStayQuietErrorsShowTheNewestBlock) {
+    Fixture f;
+    TProjMessagesForm& m = f.windows->Messages();
+    // A projection that goes through leaves the window closed.
+    f.windows->Project().MapInfo.ProjectionCode = 1;
+    f.windows->Project().MapInfo.UtmZone = 17;
+    f.windows->Project().MapInfo.Units = 2;
+    ASSERT_TRUE(f.windows->Commands().Project());
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_FALSE(m.Lines().empty()) << "the package's parameter report is kept";
+    // An error shows it, on screen.
+    m.move(-5000, -5000);
+    f.windows->Project().MapInfo.UtmZone = 0;
+    f.windows->Project().MapInfo.ProjectionCode = 1;
+    f.windows->Commands().Project();
+    EXPECT_TRUE(m.isVisible());
+    const QRect screen = m.screen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(m.frameGeometry()));
+}
+
 TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     Fixture f;
     f.store.ProjectPath = f.dir.path() + "/";
@@ -104,6 +225,8 @@ TEST(ProjMessages, LinesShowAndSaveAsTheProjectsLog) {
     EXPECT_EQ(m.windowTitle(), "Projection Messages");
     m.Append("utm-forint");
     m.Append("Illegal zone number");
+    EXPECT_FALSE(m.isVisible());
+    m.Alert();
     EXPECT_TRUE(m.isVisible());
     ASSERT_TRUE(m.SaveLog());
     EXPECT_EQ(test::ReadFileBytes(f.dir.file("m.log")), "utm-forint\r\nIllegal zone number\r\n");

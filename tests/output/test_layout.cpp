@@ -127,13 +127,16 @@ TEST(Layout, StoreAndDrawSkipEmptyAndMissing) {
     t.l().Lines[0] = {"Title"};
     ASSERT_TRUE(t.c.StoreLayout());
     EXPECT_TRUE(t.measurer.measured.empty());
-    EXPECT_EQ(t.l().BitmapPlace[2][6], 640);
-    EXPECT_EQ(t.l().BitmapPlace[2][7], 480);
-    EXPECT_EQ(t.l().BitmapPlace[2][2], 64);
+    // The map keeps its panel (127 x 158 mm) whatever the view's size.
+    EXPECT_EQ(t.l().BitmapPlace[2][6], 1270);
+    EXPECT_EQ(t.l().BitmapPlace[2][7], 1580);
+    EXPECT_EQ(t.l().BitmapPlace[2][2], 127);
+    EXPECT_EQ(t.c.Panels[kMapPic].height, 158);
     Page page = t.c.Draw();
     ASSERT_EQ(page.Commands.size(), 2u);
     EXPECT_EQ(page.Commands[1].kind, PageCommand::Kind::Map);
-    EXPECT_EQ(page.MapBox.width, 640);
+    EXPECT_EQ(page.MapBox.width, 1270);
+    EXPECT_EQ(page.MapBox.height, 1580);
 
     // Everything on: the blank "." texts are not drawn, a missing picture is
     // reported by name, a present one is drawn, a drawn scale bar follows the map.
@@ -158,19 +161,27 @@ TEST(Layout, StoreAndDrawSkipEmptyAndMissing) {
     EXPECT_EQ(t.Count(PageCommand::Kind::Map, page), 1);
     ASSERT_EQ(t.prompter.shown.size(), 1u);
     EXPECT_NE(t.prompter.shown[0].value.find(dir.file("gone.bmp")), std::string::npos);
-    EXPECT_DOUBLE_EQ(page.MapMetresPerUnit, 10.0);
+    // 640 x 480 view pixels of 10 m shown whole in 1270 x 1580 units.
+    EXPECT_DOUBLE_EQ(page.MapMetresPerUnit, 10.0 * 640 / 1270);
 }
 
-TEST(Layout, DraggingWithoutStoreKeepsThePaperPlace) {
+TEST(Layout, ThePreviewShowsTheMockUpAsItStands) {
     Layout t;
     t.l().Lines[1] = {"Author"};
     t.c.StoreLayout();
     const PlacementSlot stored = t.l().TextPlace[1];
     t.c.Panels[kAuthorTop].left += 40;
-    t.c.PrintPreview();
-    EXPECT_EQ(t.l().TextPlace[1], stored);
-    t.c.StoreLayout();
+    t.c.Panels[kMapPic].width = 150;
+    const Page page = t.c.PrintPreview();
     EXPECT_EQ(t.l().TextPlace[1][4], stored[4] + 400);
+    EXPECT_EQ(page.MapBox.width, 1500);
+    int texts = 0;
+    for (const PageCommand& c : page.Commands)
+        if (c.kind == PageCommand::Kind::Text) {
+            EXPECT_EQ(c.rect.left, stored[4] + 400);
+            ++texts;
+        }
+    EXPECT_EQ(texts, 1);
 }
 
 TEST(Layout, SetupPrinterDefaults) {
@@ -185,7 +196,8 @@ TEST(Layout, SetupPrinterDefaults) {
     EXPECT_EQ((std::array<int, 4>{t.l().BitmapPlace[2][0], t.l().BitmapPlace[2][1], t.l().BitmapPlace[2][2],
                                   t.l().BitmapPlace[2][3]}),
               (std::array<int, 4>{3, 23, 200, 164}));
-    EXPECT_EQ(t.l().BitmapPlace[2][6], 640);
+    EXPECT_EQ(t.l().BitmapPlace[2][6], 2000);
+    EXPECT_EQ(t.l().BitmapPlace[2][7], 1640);
     EXPECT_EQ(t.l().BitmapPlace[3][0], 196);
     EXPECT_EQ(t.l().TextPlace[7][0], 170);
     EXPECT_EQ(t.c.Panels[kLocationPic].left, 196);

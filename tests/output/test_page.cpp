@@ -3,7 +3,9 @@
 // scale bar, and zemba-convert layout.
 #include <QImage>
 #include <QLabel>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPrinter>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -81,7 +83,7 @@ struct PrintFixture {
         layout.Panels[kScaleBarPic] = {100, 150, 0, 0};
     }
     Page Draw() { return layout.Draw(MapMetresPerPixel(store, view)); }
-    MapSource Map() { return MapSourceOf(*renderer, view); }
+    MapSource Map() { return MapSourceOf(*renderer, store, view); }
 };
 
 }  // namespace
@@ -187,6 +189,7 @@ TEST(Page, PdfPlacesWhatTheMockUpShows) {
 
     // The preview draws the same page: the title's ink starts where the PDF's does.
     const QImage img = RenderPageImage(page, f.Map(), 100, 254);  // one pixel a paper unit
+    if (const char* keep = std::getenv("ZEMBA_KEEP_PNG")) img.save(keep);
     int firstInk = -1;
     for (int y = 150; y < 300 && firstInk < 0; ++y)
         for (int x = 290; x < 340 && firstInk < 0; ++x)
@@ -203,8 +206,10 @@ TEST(Page, MapStaysInItsBoxAsPaths) {
     const Page page = f.Draw();
     const std::string pdf = f.dir.file("map.pdf");
     ASSERT_TRUE(WritePagePdf(pdf, page, f.Map(), "world").ok);
+    // The map fills its panel (127 x 158 mm) at the panel's place.
     EXPECT_EQ(page.MapBox.left, 200);
-    EXPECT_EQ(page.MapBox.width, 640);
+    EXPECT_EQ(page.MapBox.width, 1270);
+    EXPECT_EQ(page.MapBox.height, 1580);
 
     // No pictures in the file: the map is paths.
     const std::string images = Shell("pdfimages -list '" + pdf + "'");
@@ -224,6 +229,94 @@ TEST(Page, MapStaysInItsBoxAsPaths) {
         }
     EXPECT_GT(inside, 500);
     EXPECT_EQ(outside, 0);
+    // The world, twice as wide as tall, spans the panel's whole width.
+    int minX = img.width(), maxX = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) <= 240) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+    EXPECT_GT(maxX - minX, page.MapBox.width * px * 0.9);
+}
+
+TEST(Page, TheGridIsDrawnOverTheMap) {
+    if (!HavePoppler()) GTEST_SKIP() << "poppler-utils missing";
+    PrintFixture f;
+    f.layout.Include.fill(false);
+    f.layout.Include[kGridElement] = true;
+    f.project.MapLegend.GridName = "Lat Long";
+    f.layout.CheckSizes();
+    ASSERT_TRUE(f.layout.StoreLayout());
+    Page page = f.Draw();
+    EXPECT_EQ(page.Grid, 1);
+    page.MapUnits = MapGridUnits(f.store);
+    EXPECT_EQ(page.MapUnits, 1);
+    const std::string pdf = f.dir.file("grid.pdf");
+    ASSERT_TRUE(WritePagePdf(pdf, page, f.Map(), "world").ok);
+    const std::string text = Shell("pdftotext '" + pdf + "' -");
+    std::size_t degrees = 0;
+    for (std::size_t at = text.find("\xC2\xB0"); at != std::string::npos; at = text.find("\xC2\xB0", at + 1)) ++degrees;
+    EXPECT_GE(degrees, 4u) << text;
+    // A UTM grid is not drawn over a map in degrees.
+    page.Grid = 2;
+    ASSERT_TRUE(WritePagePdf(pdf, page, f.Map(), "world").ok);
+    EXPECT_EQ(Shell("pdftotext '" + pdf + "' -").find("\xC2\xB0"), std::string::npos);
+    EXPECT_EQ(RoundGridStep(360, 6, true), 60);
+    EXPECT_EQ(RoundGridStep(360, 6), 100);
+    EXPECT_EQ(RoundGridStep(0.9, 6, true), 0.2);
+    EXPECT_EQ(GridLines(-1, 1, 0.5), (std::vector<double>{-1, -0.5, 0, 0.5, 1}));
+}
+
+TEST(Page, TextLinesAreSpacedByTheFontTheyPrintIn) {
+    PrintFixture f;
+    QtTextMeasurer real;
+    f.layout.Measurer = &real;
+    LegendRec& l = f.project.MapLegend;
+    l.Lines[4] = {"Source one", "Source two", "Source three"};
+    l.LineCounts[4] = 3;
+    auto big = std::make_shared<FontDesc>(*MapProject::LegendFont());
+    big->PointSize = 20;
+    for (auto& font : l.Fonts) font = big;
+    ASSERT_TRUE(f.layout.StoreLayout());
+    // After a restart the fonts are the default again (they are not stored).
+    for (auto& font : l.Fonts) font = MapProject::LegendFont();
+    const Page page = f.Draw();
+    std::vector<int> tops;
+    for (const PageCommand& c : page.Commands)
+        if (c.kind == PageCommand::Kind::Text && c.text.rfind("Source", 0) == 0) tops.push_back(c.rect.top);
+    ASSERT_EQ(tops.size(), 3u);
+    double w = 0, h = 0;
+    real.Measure(*MapProject::LegendFont(), "Source one", w, h);
+    EXPECT_NEAR(tops[1] - tops[0], h, 1.0);
+    EXPECT_NEAR(tops[2] - tops[1], h, 1.0);
+}
+
+TEST(Page, ACutShortBitmapIsRefusedByName) {
+    TempDir dir;
+    QImage img(200, 120, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    const std::string path = dir.file("arrow.bmp");
+    ASSERT_TRUE(img.save(QString::fromStdString(path), "BMP"));
+    int w = 0, h = 0;
+    ASSERT_TRUE(PictureSize(path, w, h).ok);
+    EXPECT_EQ(w, 200);
+    const std::string whole = ReadFileBytes(path);
+    WriteFileBytes(path, whole.substr(0, whole.size() / 2));
+    Result r = PictureSize(path, w, h);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.reason.find(path), std::string::npos) << r.reason;
+    // On the page it is left out and named.
+    Page page;
+    PageCommand c;
+    c.kind = PageCommand::Kind::Picture;
+    c.rect = {0, 0, 100, 100};
+    c.text = path;
+    page.Commands.push_back(c);
+    std::vector<std::string> failures;
+    RenderPageImage(page, MapSource{}, 100, 96, &failures);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find(path), std::string::npos);
 }
 
 TEST(Page, PreviewWindowZoomAndSave) {
@@ -239,6 +332,28 @@ TEST(Page, PreviewWindowZoomAndSave) {
     EXPECT_NEAR(preview.PageLabel()->pixmap().width(), w100 * 1.25, 2);
     ASSERT_TRUE(preview.SavePdf(f.dir.file("saved.pdf")));
     EXPECT_NE(Shell("pdftotext '" + f.dir.file("saved.pdf") + "' -").find("ZEMBA"), std::string::npos);
+}
+
+TEST(Page, OnePrinterSetUpFollowsTheLayoutsSheet) {
+    PrintFixture f;
+    Page landscape;
+    landscape.WidthMm = 279;
+    landscape.HeightMm = 216;
+    TPreviewForm preview(f.prompter);
+    preview.SetPage(landscape, f.Map(), "world");
+    QPrinter& printer = preview.Printer();
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    double w = 0, h = 0;
+    ASSERT_TRUE(SheetOfPrinter(printer, w, h));
+    EXPECT_EQ(w, 279);
+    EXPECT_EQ(h, 216);
+    // Back to portrait with the next page.
+    Page portrait;
+    preview.SetPage(portrait, f.Map(), "world");
+    ASSERT_TRUE(SheetOfPrinter(printer, w, h));
+    EXPECT_EQ(w, 216);
+    EXPECT_EQ(h, 279);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 TEST(Page, ConvertLayoutCommand) {
@@ -268,6 +383,19 @@ TEST(Page, ConvertLayoutCommand) {
                 EXPECT_NEAR(w.xMin, 30 / 25.4 * 72, 3);
             }
         EXPECT_TRUE(title);
+        // The map is drawn at its panel's size (200 mm wide on the landscape
+        // sheet), not at the view's pixel size.
+        Shell("pdftoppm -r 72 -png -singlefile '" + pdf + "' '" + out.file("layout") + "'");
+        QImage img(QString::fromStdString(out.file("layout.png")));
+        ASSERT_FALSE(img.isNull());
+        if (const char* keep = std::getenv("ZEMBA_KEEP_PNG")) img.save(keep);
+        const double px = 72 / 25.4;
+        int maxX = -1;
+        for (int y = int(88 * px); y < int(98 * px); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (qGray(img.pixel(x, y)) < 200) maxX = std::max(maxX, x);
+        EXPECT_GT(maxX, 150 * px);
+        EXPECT_LT(maxX, 204 * px);
     }
     // A missing project fails with a message.
     const std::string bad = Shell(std::string(ZEMBA_BIN_DIR) + "/zemba-convert layout '" + out.file("none.zmp") +

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <set>
+#include <QLabel>
 #include <QMainWindow>
 
 #include "soils/soil_window.h"
@@ -167,4 +168,23 @@ TEST(SoilWindow, ActivationFailuresAndCountyMode) {
     EXPECT_FALSE(w.soilDbActive);
     EXPECT_TRUE(w.statsgo->isChecked());
     EXPECT_FALSE(w.ssurgo->isChecked());
+}
+
+// A failed activation that names many missing tables wraps its status line
+// instead of widening the window past the screen.
+TEST(SoilWindow, ALongStatusWrapsInsideTheWindow) {
+    App();
+    SoilMap map(true);
+    map.LoadLayer();
+    MainSide w(map.store);
+    w.ssurgo->trigger();
+    w.soil->ActivateDbBtnClick();
+    auto* status = w.soil->findChild<QLabel*>("SoilStatusLabel");
+    ASSERT_TRUE(status);
+    QString many;
+    for (int k = 0; k < 20; ++k) many += QString::fromStdString(map.dir.file("Table" + std::to_string(k) + ".db ... "));
+    status->setText(many);
+    w.soil->adjustSize();
+    EXPECT_TRUE(status->wordWrap());
+    EXPECT_LT(w.soil->width(), 1600);
 }
