@@ -342,6 +342,9 @@ Result ReadShapefile(LayerStore& store, Prompter& prompter, Progress& progress) 
     const std::int32_t i = store.CurrentLayer;
     if (i <= 0 || i >= static_cast<std::int32_t>(store.ShapeLayers.size()))
         return Result::Fail("no layer slot to read into");
+    // A save of this folder that a crash cut short is finished or undone
+    // before anything of it is read.
+    for (const std::string& note : RecoverInterruptedCommits(store.LayerFileName)) prompter.ShowWarningText(note);
     Result r;
     {
         BlockReader in;
