@@ -450,6 +450,14 @@ void AtomicFile::Write(const void* data, std::size_t n) {
 
 Result AtomicFile::Commit() { return CommitAll({this}); }
 
+Result WriteWholeFile(const std::string& path, const void* data, std::size_t n) {
+    AtomicFile f(path);
+    Result r = f.Open();
+    if (!r) return r;
+    f.Write(data, n);
+    return f.Commit();
+}
+
 Result CommitAll(std::vector<AtomicFile*> files) {
     if (files.empty()) return Result::Ok();
     // 1. Every new file complete and on disk.
@@ -462,6 +470,25 @@ Result CommitAll(std::vector<AtomicFile*> files) {
         if (!f->error_.empty()) return Result::Fail(f->error_);
     }
     const std::string dir = FolderOf(files[0]->target_);
+    if (files.size() == 1) {
+        // One file: its rename is the whole commit.
+        AtomicFile* f = files[0];
+        if (DiesHere()) {
+            ::close(f->fd_);
+            f->fd_ = -1;
+            f->temp_.clear();
+            return Result::Fail("the save was stopped part-way");
+        }
+        if (RenameFaults() || ::rename(f->temp_.c_str(), f->target_.c_str()) != 0) {
+            Result r = Result::Fail(SysError("cannot replace", f->target_));
+            f->Discard();
+            return r;
+        }
+        f->temp_.clear();
+        SyncFolder(dir);
+        f->Discard();
+        return Result::Ok();
+    }
     std::vector<JournalEntry> entries;
     for (AtomicFile* f : files) {
         JournalEntry e;

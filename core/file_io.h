@@ -157,6 +157,13 @@ private:
     std::string error_;
 };
 
+// The whole of a file made in memory, committed as AtomicFile does: on any
+// failure the earlier file stays and the reason says why.
+Result WriteWholeFile(const std::string& path, const void* data, std::size_t n);
+inline Result WriteWholeFile(const std::string& path, const std::string& bytes) {
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
 // Finds commits in the folder of `path` that a crash interrupted and
 // finishes them (every new file was in place) or undoes them (the earlier
 // files are put back). Returns one line per commit mended, for the user.
