@@ -180,7 +180,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     const std::string ext = UpperExt(path);
     if (ext == ".SHP") {
         if (!FileExists(CompanionFile(path, ".dbf"))) {
-            prompter_.Message(MsgFamily::Error, 20);
+            prompter_.Message(MsgFamily::Error, 20, CompanionFile(path, ".dbf"));
             return false;
         }
         options_.ShapeDir = DirectoryPart(path);

@@ -23,6 +23,16 @@ std::string SysError(const std::string& what, const std::string& path) {
 }
 }  // namespace
 
+namespace {
+std::string g_beingRead;
+}  // namespace
+
+void NoteFileBeingRead(const std::string& path) { g_beingRead = path; }
+const std::string& FileBeingRead() { return g_beingRead; }
+std::string OutOfMemoryText() {
+    return g_beingRead.empty() ? std::string("not enough memory") : "not enough memory to read " + g_beingRead;
+}
+
 Result CheckRegularFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Result::Fail(SysError("cannot open", path));
@@ -40,6 +50,7 @@ Result BlockReader::Open(const std::string& path) {
     // first read for ever: refuse it before opening.
     Result kind = CheckRegularFile(path);
     if (!kind) return kind;
+    NoteFileBeingRead(path);
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return Result::Fail(SysError("cannot open", path));
     struct stat st {};

@@ -68,6 +68,14 @@ struct ByteSink {
     }
 };
 
+// The file a reader opened last, for "not enough memory to read FILE" when
+// an allocation fails far from the reader. Readers that do not use
+// BlockReader note their file themselves.
+void NoteFileBeingRead(const std::string& path);
+const std::string& FileBeingRead();
+// The text a command shows when memory ran out.
+std::string OutOfMemoryText();
+
 // Ok when `path` names a regular file; a folder, pipe or device is refused
 // with a reason, without opening it.
 Result CheckRegularFile(const std::string& path);
