@@ -508,7 +508,8 @@ Result CommitAll(std::vector<AtomicFile*> files) {
         e.backup = BackupName(f->target_);
         struct stat st {};
         e.hadOld = ::lstat(e.target.c_str(), &st) == 0;
-        if (e.hadOld && !S_ISREG(st.st_mode)) return Result::Fail("cannot replace " + e.target + ": it is not a file");
+        if (e.hadOld && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+            return Result::Fail("cannot replace " + e.target + ": it is not a file");
         for (const JournalEntry& o : entries)
             if (o.target == e.target) return Result::Fail("cannot save " + e.target + " twice in one commit");
         ::unlink(e.backup.c_str());  // a leftover of no running commit
