@@ -182,7 +182,7 @@ bool FileCommands::LoadFromFile(const std::string& path) {
     const std::string ext = UpperExt(path);
     if (ext == ".SHP") {
         if (!FileExists(CompanionFile(path, ".dbf"))) {
-            prompter_.Message(MsgFamily::Error, 20, ChangeFileExt(path, ".dbf"));
+            prompter_.Message(MsgFamily::Error, 20, CompanionFile(path, ".dbf"));
             return false;
         }
         options_.ShapeDir = DirectoryPart(path);
@@ -314,6 +314,12 @@ void FileCommands::RebuildReopenMenu() {
 }
 
 bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
+    ShpLayer& D = store_.ShapeLayers[i];
+    // Writing over a damaged original drops for good what could not be read.
+    if (D.DamagedRecords > 0 && path == D.ShpPath + D.ShpName &&
+        prompter_.AskYesNoText("The file " + path + " was damaged: some of its records could not be read and are "
+                               "empty shapes. Saving over it loses them for good. Save anyway?") != Answer::Yes)
+        return false;
     Result r;
     Hourglass(true);
     {
@@ -325,6 +331,7 @@ bool FileCommands::SaveLayerTo(std::int32_t i, const std::string& path) {
     }
     Hourglass(false);
     if (!r) prompter_.ShowErrorText("Shape file not saved: " + path + "\r\n" + r.reason);
+    if (r && path == D.ShpPath + D.ShpName) D.DamagedRecords = 0;
     return r.ok;
 }
 

@@ -2,12 +2,15 @@
 // the files named on the command line and runs the message loop.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QIcon>
 #include <QScreen>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,9 +22,27 @@
 #include "app/options_window.h"
 #include "app/qt_progress.h"
 #include "app/qt_prompter.h"
+#include "core/file_io.h"
 #include "core/layer_store.h"
 
 namespace {
+
+// Every command runs from an event: a failed allocation in one ends that
+// command with a message, not the program.
+class ZembaApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            const std::string text = zemba::OutOfMemoryText();
+            std::fprintf(stderr, "zemba: %s\n", text.c_str());
+            QMessageBox::critical(nullptr, "ZEMBA", QString::fromLocal8Bit(text.c_str()));
+            return false;
+        }
+    }
+};
 
 void Usage() {
     std::printf(
@@ -50,7 +71,7 @@ int main(int argc, char** argv) {
         // Values of options are not taken for options themselves.
         if (a == "--quit-after-ms" || a == "--snapshot") ++k;
     }
-    QApplication app(argc, argv);
+    ZembaApplication app(argc, argv);
     QApplication::setApplicationName("ZEMBA");
     QApplication::setApplicationVersion(QString::fromStdString(zemba::ProgramVersion()));
     // The desktop matches windows to zemba.desktop by this name.
@@ -87,6 +108,26 @@ int main(int argc, char** argv) {
     zemba::QtProgress progress;
     zemba::LayerStore store;
 
+    // The run ends at its time whatever box is open, even one the start-up
+    // shows before the main window exists (a damaged options file): such a
+    // box runs its own loop, so it is closed, then every loop is left.
+    bool pastDeadline = false;
+    QTimer deadline;
+    if (quitAfterMs > 0) {
+        deadline.setInterval(250);
+        QObject::connect(&deadline, &QTimer::timeout, [&pastDeadline] {
+            pastDeadline = true;
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                if (auto* dialog = qobject_cast<QDialog*>(box))
+                    dialog->reject();
+                else
+                    box->hide();
+            }
+            QCoreApplication::exit(0);
+        });
+        QTimer::singleShot(quitAfterMs + 3000, &deadline, [&deadline] { deadline.start(); });
+    }
+
     zemba::MainWindowSetup setup;
     setup.store = &store;
     setup.options = &options;
@@ -104,6 +145,7 @@ int main(int argc, char** argv) {
     zemba::TZeEditForm form(setup);
     prompter.SetParent(&form);
     if (form.TerminateRequested()) return 1;
+    if (pastDeadline) return 0;
     zemba::InfoWindowSetup info{&options, &prompter, setup.optionsPath, programDir};
     zemba::TAboutForm about(info, &form);
     zemba::TSysInfoForm sysInfo(info, &form);
@@ -123,8 +165,6 @@ int main(int argc, char** argv) {
             }
             form.close();
         });
-        // Whatever box is open then, the run ends.
-        QTimer::singleShot(quitAfterMs + 3000, [] { QCoreApplication::exit(0); });
     }
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QBuffer>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -42,6 +43,7 @@
 #include "app/program_info.h"
 #include "app/qt_prompter.h"
 #include "app/style_actions.h"
+#include "core/file_io.h"
 #include "app/window_place.h"
 #include "attributes/attribute_windows.h"
 #include "convert/transformer_window.h"
@@ -324,8 +326,12 @@ void TZeEditForm::AboutClick() {
 void TZeEditForm::SetAboutWindow(QWidget* about) { aboutBox_ = about; }
 
 Result TZeEditForm::SaveViewBitmap(const std::string& path) {
-    const QString file = FsName(path);
-    if (!renderer_->Image().save(file, "BMP")) return Result::Fail("The file could not be written.");
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    if (!renderer_->Image().save(&buf, "BMP")) return Result::Fail("The file could not be written.");
+    Result r = WriteWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!r) return r;
     return Result::Ok();
 }
 

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/file_io.h"
+
 namespace zemba {
 
 namespace {
@@ -106,11 +108,6 @@ std::string WithSlash(std::string dir) {
 bool IsDir(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
 }
 
 // mkdir -p for the configuration directory.
@@ -247,6 +244,10 @@ Result DecodeOptions(const std::string& rec, Options& out) {
 }
 
 Result ReadOptionsFile(const std::string& path, Options& o) {
+    if (FileExistsAny(path)) {
+        Result kind = CheckRegularFile(path);
+        if (!kind) return kind;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) return Result::Fail("cannot open " + path + ": " + std::strerror(errno));
     // One byte more than a record tells a long file from a good one without
@@ -264,24 +265,11 @@ Result ReadOptionsFile(const std::string& path, Options& o) {
 
 Result WriteOptionsFile(const std::string& path, const Options& o) {
     const std::string rec = EncodeOptions(o);
-    const std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return Result::Fail("cannot write " + tmp + ": " + std::strerror(errno));
-    bool ok = std::fwrite(rec.data(), 1, rec.size(), f) == rec.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (::fsync(fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        const int err = errno;
-        std::remove(tmp.c_str());
-        return Result::Fail("cannot write " + tmp + ": " + std::strerror(err));
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        std::remove(tmp.c_str());
-        return Result::Fail("cannot replace " + path + ": " + std::strerror(err));
-    }
-    return Result::Ok();
+    AtomicFile f(path);
+    Result r = f.Open();
+    if (!r) return r;
+    f.Write(rec);
+    return f.Commit();
 }
 
 std::string OptionsFilePath(const std::string& programDir) {
@@ -303,7 +291,7 @@ std::string OptionsFilePath(const std::string& programDir) {
 
 bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string& programDir,
                          Prompter& prompter) {
-    if (FileExists(path)) {
+    if (FileExistsAny(path)) {
         Result r = ReadOptionsFile(path, o);
         if (r) return true;
         // Keep the unusable file for the user, then start from the defaults.

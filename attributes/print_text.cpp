@@ -1,11 +1,14 @@
 #include "attributes/print_text.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+
+#include "core/file_io.h"
 
 namespace zemba {
 
@@ -41,11 +44,18 @@ int PaintPrintJob(const PrintJob& job, QPagedPaintDevice& device, const QFont& f
 }
 
 bool PrintJobToPdf(const PrintJob& job, const std::string& path, const QFont& font, const LayerCodec& codec) {
-    QPdfWriter pdf(QFile::decodeName(path.c_str()));
-    pdf.setTitle(codec.ToUnicode(job.Title));
-    pdf.setPageOrientation(QPageLayout::Portrait);
-    pdf.setResolution(300);
-    return PaintPrintJob(job, pdf, font, codec) > 0;
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buf);
+        pdf.setTitle(codec.ToUnicode(job.Title));
+        pdf.setPageOrientation(QPageLayout::Portrait);
+        pdf.setResolution(300);
+        if (PaintPrintJob(job, pdf, font, codec) <= 0) return false;
+    }
+    buf.close();
+    return bool(WriteWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace zemba

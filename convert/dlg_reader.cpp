@@ -89,6 +89,9 @@ void DlgRecordReader::Rewind() {
 Result DlgRecordReader::DetectDlgRecordMode(const std::string& path) {
     Close();
     error_.clear();
+    Result kind = CheckRegularFile(path);  // a pipe would block the open
+    if (!kind) return kind;
+    NoteFileBeingRead(path);
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_) return Result::Fail("cannot open " + path + ": " + std::strerror(errno));
     if (std::fseek(file_, 0, SEEK_END) == 0) {
@@ -311,6 +314,9 @@ Result ReadDlgHeader(DlgRecordReader& in, DlgHeader& h, Prompter* prompter) {
             return Result::Fail("the DLG header gives a negative count (" + *texts[k] + ")");
         if (*counts[k] > 99999999) return Result::Fail("the DLG header gives an impossible count (" + *texts[k] + ")");
     }
+    // Without its counts nothing tells a DLG from any other text.
+    if (!h.CountsOk)
+        return Result::Fail("not a DLG file: the node, area and line counts of its header (record 15) cannot be read");
     return Result::Ok();
 }
 
@@ -559,7 +565,12 @@ private:
         std::int64_t left = pairs;
         L.Coords.reserve(static_cast<std::size_t>(2 * std::min<std::int64_t>(pairs, 1 << 16)));
         while (left > 0) {
-            if (!Cont(c)) break;
+            if (!Cont(c)) {
+                if (!havePending_ && cut_.empty())
+                    cut_ = "the DLG file ends inside line " + std::to_string(i) + " (" +
+                           std::to_string(pairs - left) + " of its " + std::to_string(pairs) + " points)";
+                break;
+            }
             const int here = static_cast<int>(std::min<std::int64_t>(left, 3));
             const bool full = here == 3;
             for (int k = 1; k <= here; ++k) {
@@ -602,6 +613,9 @@ private:
     std::int64_t linePos_ = 0;
     bool warnedAreas_ = false, warnedLines_ = false;
     std::vector<std::string> memo_;
+
+public:
+    std::string cut_;  // where the file ended inside an element, if it did
 };
 
 }  // namespace
@@ -609,7 +623,8 @@ private:
 void ReadDlgBody(DlgRecordReader& in, const DlgHeader& header, const DlgBodyOptions& options, DlgBody& body,
                  Prompter& prompter, Progress& progress) {
     body = DlgBody();
-    BodyReader(in, header, options, body, prompter, progress).Run();
+    BodyReader reader(in, header, options, body, prompter, progress);
+    reader.Run();
     // Entries past the last element read were room, not elements.
     if (options.keepLines) body.Lines.resize(static_cast<std::size_t>(body.LinesSeen) + 1);
     if (options.keepAreas) {
@@ -618,14 +633,27 @@ void ReadDlgBody(DlgRecordReader& in, const DlgHeader& header, const DlgBodyOpti
         body.Areas.resize(std::max<std::size_t>(used, 1));
     }
     if (!body.aborted) {
+        // A file that holds less than its header counts was cut short: what
+        // was read of it is not the map, and no export makes one from it.
+        // The quick view shows what there is.
         const char* what[3] = {"nodes", "areas", "lines"};
         const std::int64_t seen[3] = {body.NodesSeen, body.AreasSeen, body.LinesSeen};
         const std::int64_t counted[3] = {header.DlgNodeCount, header.DlgAreaCount, header.DlgLineCount};
         const bool kept[3] = {options.keepNodes, options.keepAreas, options.keepLines};
+        std::string fewer;
         for (int k = 0; k < 3; ++k)
-            if (kept[k] && seen[k] < counted[k])
-                prompter.ShowWarningText("The DLG holds fewer " + std::string(what[k]) + " (" + std::to_string(seen[k]) +
-                                         ") than its header counts (" + std::to_string(counted[k]) + ")");
+            if (seen[k] < counted[k] && (kept[k] || !options.allowCut)) {
+                fewer = "The DLG holds fewer " + std::string(what[k]) + " (" + std::to_string(seen[k]) +
+                        ") than its header counts (" + std::to_string(counted[k]) + ")";
+                break;
+            }
+        if (options.allowCut) {
+            if (!fewer.empty()) prompter.ShowWarningText(fewer);
+        } else if (!reader.cut_.empty() || !fewer.empty()) {
+            body.aborted = true;
+            body.failure = !reader.cut_.empty() ? reader.cut_ : fewer;
+            if (!reader.cut_.empty() && !fewer.empty()) body.failure += "; " + fewer;
+        }
     }
 }
 
@@ -802,6 +830,7 @@ DlgPictureScale PictureScaleFor(const DlgHeader& header, const std::string& path
         DlgHeader h;
         if (ReadDlgHeader(in, h, nullptr)) {
             DlgBodyOptions o;
+            o.allowCut = true;
             o.keepNodes = o.keepAreas = false;
             o.numberingCheck = false;
             SilentPrompter quiet;
@@ -856,6 +885,7 @@ Result MakeDLGImage(const std::string& path, QuickViewResult& out, Prompter& pro
     DlgBodyOptions o;
     o.keepNodes = o.keepAreas = false;
     o.quickView = true;
+    o.allowCut = true;
     DlgBody body;
     ReadDlgBody(in, again, o, body, prompter, progress);
     if (!body.failure.empty()) return Result::Fail(body.failure);
@@ -890,6 +920,7 @@ Result DrawSelectedLines(const std::string& path, std::int64_t first, std::int64
     o.keepNodes = o.keepAreas = false;
     o.numberingCheck = false;
     o.quickView = true;
+    o.allowCut = true;
     DlgBody body;
     SilentPrompter quiet;
     ReadDlgBody(in, h, o, body, quiet, progress);

@@ -138,6 +138,7 @@ struct DlgBodyOptions {
     bool keepNodes = true, keepAreas = true, keepLines = true;
     bool numberingCheck = true;  // Abort/Retry/Ignore on numbering gaps
     bool quickView = false;      // the quick view's own warnings instead
+    bool allowCut = false;       // a file cut short is read as far as it goes (the quick view's picture)
 };
 
 struct DlgBody {

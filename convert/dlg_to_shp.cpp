@@ -593,32 +593,22 @@ Result ExportDlgToShape(const std::string& dlgPath, const std::string& shpPath, 
             rep.Memo.push_back("No .prj: " + why);
         }
     }
-    // The table first: a failure there leaves the shapefile untouched.
+    // The table, its "_" copy and the shapefile go in together: a failure
+    // anywhere leaves the earlier conversion as it was.
     const std::string dbfPath = table.path();
-    std::string dbfTemp = table.temporaryPath();
+    if (!(r = table.Finish())) return stop(r.reason);
+    bool read = false;
+    std::string bytes = ReadWholeFile(table.temporaryPath(), read);
+    if (!read) return stop("cannot read back the table " + dbfPath);
+    const std::string copy = ChangeFileExt(dbfPath, "") + "_.dbf";
+    AtomicFile copyFile(copy);
+    if (!(r = copyFile.Open())) return stop(r.reason);
+    copyFile.Write(bytes);
+    files.push_back(&table.file());
+    files.push_back(&copyFile);
     r = CommitAll(files);
     if (!r) return stop(r.reason);
-    r = table.Commit();
-    if (!r) {
-        for (AtomicFile* f : files) std::remove(f->target().c_str());
-        return stop(r.reason);
-    }
     for (AtomicFile* f : files) rep.Outputs.push_back(f->target());
-    rep.Outputs.push_back(dbfPath);
-    // The "_" copy of the finished table.
-    {
-        bool ok = false;
-        std::string bytes = ReadWholeFile(dbfPath, ok);
-        std::string copy = ChangeFileExt(dbfPath, "") + "_.dbf";
-        AtomicFile c(copy);
-        if (ok && (r = c.Open())) {
-            c.Write(bytes);
-            r = c.Commit();
-        }
-        if (!ok || !r) prompter.ShowErrorText("The table copy " + copy + " was not made: " + (ok ? r.reason : "read error"));
-        else rep.Outputs.push_back(copy);
-    }
-    (void)dbfTemp;
     progress.SetPosition(0);
     progress.SetMessage(rep.Hint);
     return Result::Ok();

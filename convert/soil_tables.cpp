@@ -276,16 +276,14 @@ bool SplitSoilLines(std::string_view text, SoilMode mode, std::vector<std::strin
             return false;
         }
     }
+    // Lines are taken as they are found: blank ones cost nothing kept.
     std::size_t start = 0, index = 0;
-    std::vector<std::string_view> all;
     while (start < text.size()) {
         std::size_t end = start;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-        all.push_back(text.substr(start, end - start));
+        const std::string_view line = text.substr(start, end - start);
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
         start = end + 1;
-    }
-    for (std::string_view line : all) {
         if (index++ < 2) continue;  // the two header lines
         const bool blank = std::all_of(line.begin(), line.end(),
                                        [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7F; });

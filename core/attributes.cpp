@@ -136,6 +136,39 @@ std::string FieldValueText(const FieldDefRec& field, const char* raw, int width)
     }
 }
 
+Result ReadDbfHeader(BlockReader& in, const std::string& path, std::string& head) {
+    auto bad = [&](const std::string& why) { return Result::Fail(path + " is not a sound dBase table: " + why); };
+    unsigned char h[32];
+    if (in.size() < 32 || !in.Read(h, 32)) return bad("it is shorter than a table header (32 bytes)");
+    const std::uint64_t headerLength = h[8] | (h[9] << 8), recordLength = h[10] | (h[11] << 8);
+    if (headerLength < 33 || headerLength > in.size())
+        return bad("its header length (" + std::to_string(headerLength) + " bytes) does not fit the file");
+    head.assign(reinterpret_cast<const char*>(h), 32);
+    head.resize(static_cast<std::size_t>(headerLength));
+    if (!in.Read(head.data() + 32, head.size() - 32)) return bad("its header cannot be read");
+    // Field descriptors of 32 bytes each, ended by a 0x0D byte that the
+    // header length must take in.
+    std::uint64_t widths = 0;
+    std::size_t at = 32;
+    int fields = 0;
+    for (;; at += 32, ++fields) {
+        if (at >= head.size())
+            return bad("the field list has no end mark within the header length (" + std::to_string(headerLength) +
+                       " bytes)");
+        if (head[at] == '\x0D') break;
+        if (at + 32 > head.size())
+            return bad("field " + std::to_string(fields + 1) + " runs past the header length (" +
+                       std::to_string(headerLength) + " bytes)");
+        const auto* d = reinterpret_cast<const unsigned char*>(head.data() + at);
+        const char type = static_cast<char>(d[11]);
+        widths += (type == 'N' || type == 'F') ? d[16] : d[16] + 256u * d[17];
+    }
+    if (widths + 1 != recordLength)
+        return bad("its record length (" + std::to_string(recordLength) + ") is not the " + std::to_string(fields) +
+                   " field widths (" + std::to_string(widths) + ") plus 1");
+    return Result::Ok();
+}
+
 Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress) {
     ShpLayer& L = store.ShapeLayers[i];
     progress.SetPosition(0);
@@ -148,8 +181,19 @@ Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress) {
         BlockReader in;
         Result r = in.Open(path);
         if (!r) return r;
-        bytes.resize(in.size());
-        if (!bytes.empty() && !in.Read(bytes.data(), bytes.size()))
+        // The header first: it must agree with itself before any of it is
+        // trusted, and only the records that have a shape are read.
+        std::string head;
+        r = ReadDbfHeader(in, path, head);
+        if (!r) return r;
+        const auto* h = reinterpret_cast<const unsigned char*>(head.data());
+        const std::uint64_t headerLength = h[8] | (h[9] << 8), recordLength = h[10] | (h[11] << 8);
+        const std::uint64_t want = std::min<std::uint64_t>(LoadLE32(h + 4), std::max(L.NumRecords, 0));
+        const std::uint64_t need = std::min<std::uint64_t>(in.size(), headerLength + want * recordLength);
+        bytes = std::move(head);
+        const std::size_t have = bytes.size();
+        bytes.resize(static_cast<std::size_t>(std::max<std::uint64_t>(need, have)));
+        if (bytes.size() > have && !in.Read(bytes.data() + have, bytes.size() - have))
             return Result::Fail("cannot read " + path + (in.error().empty() ? "" : ": " + in.error()));
     }
     // The table's encoding and the layer's projection come back on save.
@@ -290,31 +334,39 @@ Result ReadSideFiles(LayerStore& store, const std::string& path, std::int32_t i,
     const std::string atxPath = CompanionFile(path, ".atx");
     const std::int64_t n = store.ShapeLayers[i].NumRecords;
 
+    // The counts at the front say how long the file is: it must be that
+    // long exactly, or its blocks would be read from the wrong places.
     std::string att;
     {
         BlockReader in;
         Result r = in.Open(attPath);
         if (!r) return r;
-        att.resize(in.size());
-        if (!att.empty() && !in.Read(att.data(), att.size())) return Result::Fail("cannot read " + attPath);
+        const std::size_t front = LayerBlockSize(-1);
+        if (in.size() < front) return Result::Fail(attPath + " is shorter than its layer block");
+        att.resize(front);
+        if (!in.Read(att.data(), front)) return Result::Fail("cannot read " + attPath);
+        const std::int32_t numClasses = LoadLEInt(reinterpret_cast<const unsigned char*>(att.data()) + 12);
+        if (numClasses > 1000000)
+            return Result::Fail(attPath + " holds an impossible number of classes (" + std::to_string(numClasses) + ")");
+        const std::uint64_t need = LayerBlockSize(numClasses) + kShapeBlock * static_cast<std::uint64_t>(n);
+        if (in.size() != need)
+            return Result::Fail(attPath + " is " + std::to_string(in.size()) + " bytes; a layer of " +
+                                std::to_string(n) + " shapes and " + std::to_string(std::max(numClasses, 0)) +
+                                " classes has " + std::to_string(need));
+        att.resize(static_cast<std::size_t>(need));
+        if (need > front && !in.Read(att.data() + front, att.size() - front))
+            return Result::Fail("cannot read " + attPath);
     }
     progress.Pump();
-    if (att.size() < LayerBlockSize(-1))
-        return Result::Fail(attPath + " is shorter than its layer block");
     const auto* base = reinterpret_cast<const unsigned char*>(att.data());
-    const std::int32_t numClasses = LoadLEInt(base + 12);
-    if (numClasses > 1000000)
-        return Result::Fail(attPath + " holds an impossible number of classes (" + std::to_string(numClasses) + ")");
-    const std::size_t layerBlock = LayerBlockSize(numClasses);
-    const std::uint64_t need = layerBlock + kShapeBlock * static_cast<std::uint64_t>(n);
-    if (att.size() < need)
-        return Result::Fail(attPath + " is " + std::to_string(att.size()) + " bytes; a layer of " +
-                            std::to_string(n) + " shapes needs " + std::to_string(need));
 
     std::vector<std::string> labels;
     {
+        if (!FileExistsAny(atxPath)) return Result::Fail("the label file " + atxPath + " is missing");
+        Result kind = CheckRegularFile(atxPath);
+        if (!kind) return kind;
         std::ifstream atx(atxPath, std::ios::binary);
-        if (!atx) return Result::Fail("the label file " + atxPath + " is missing");
+        if (!atx) return Result::Fail("the label file " + atxPath + " cannot be opened");
         std::string line;
         while (static_cast<std::int64_t>(labels.size()) < n && std::getline(atx, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();

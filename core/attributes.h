@@ -12,6 +12,13 @@ namespace zemba {
 // shape's Values. A table that cannot be opened or read fails with a reason.
 Result LoadAttributes(LayerStore& store, std::int32_t i, Progress& progress);
 
+class BlockReader;
+// Reads a dBase header (through the 0x0D that ends the field list) from the
+// start of `in` into `head`, refusing one that disagrees with itself: a
+// header length short of the field list, a record length other than the
+// field widths plus 1.
+Result ReadDbfHeader(BlockReader& in, const std::string& path, std::string& head);
+
 // The text of one raw dBase field value as the layer keeps it.
 std::string FieldValueText(const FieldDefRec& field, const char* raw, int width);
 

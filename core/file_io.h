@@ -68,6 +68,18 @@ struct ByteSink {
     }
 };
 
+// The file a reader opened last, for "not enough memory to read FILE" when
+// an allocation fails far from the reader. Readers that do not use
+// BlockReader note their file themselves.
+void NoteFileBeingRead(const std::string& path);
+const std::string& FileBeingRead();
+// The text a command shows when memory ran out.
+std::string OutOfMemoryText();
+
+// Ok when `path` names a regular file; a folder, pipe or device is refused
+// with a reason, without opening it.
+Result CheckRegularFile(const std::string& path);
+
 // Sequential reader over a file descriptor through a block buffer. Large
 // requests go straight from the file into the caller's memory.
 class BlockReader {
@@ -99,10 +111,16 @@ private:
 };
 
 // Writes a file under a temporary name in the target's folder; Commit()
-// renames it over the target. Without Commit() the temporary is removed and
-// the target is left as it was.
+// puts it in place of the target. Without Commit() the temporary is removed
+// and the target is left as it was.
 class AtomicFile;
-// Commits several files together: all are written first, then renamed.
+
+// Commits several files together, or none of them. Every temporary is
+// flushed and synced first; then each old target is kept under a backup
+// name while the new file replaces it, and on any failure every backup is
+// put back, so the folder holds exactly the old set. A journal beside the
+// first target lets a later save or open in that folder finish or undo a
+// commit that was interrupted (see RecoverInterruptedCommits).
 Result CommitAll(std::vector<AtomicFile*> files);
 
 class AtomicFile {
@@ -112,26 +130,74 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // Makes the temporary and opens it for Write(). Finishes or undoes an
+    // interrupted commit in the folder first, and removes temporaries that
+    // an interrupted save of this target left.
     Result Open();
+    // The same, for a library that writes the file by its name: the
+    // temporary exists, empty, and its name ends in `suffix` (".dbf").
+    Result OpenNamed(const std::string& suffix = {});
+    const std::string& temporaryPath() const { return temp_; }
+
     void Write(const void* data, std::size_t n);
     void Write(const std::string& s) { Write(s.data(), s.size()); }
-    // Flushes, syncs and renames; the first error met on the way is the reason.
+    // A failure met while making the contents; Commit() then fails with it.
+    void SetError(const std::string& reason) {
+        if (error_.empty()) error_ = reason;
+    }
+    // Flushes, syncs and puts the file in place; the first error met on the
+    // way is the reason.
     Result Commit();
+    // Drops the temporary; the target stays as it was.
+    void Discard();
     const std::string& target() const { return target_; }
 
 private:
     friend Result CommitAll(std::vector<AtomicFile*> files);
+    Result Prepare(const std::string& suffix);
     void FlushBuffer();
     std::string target_;
     std::string temp_;
-    int fd_ = -1;
+    int fd_ = -1;        // the temporary, open and locked until the commit ends
+    bool writing_ = false;  // Write() goes to fd_ (false for OpenNamed)
     std::vector<unsigned char> buf_;
     std::size_t used_ = 0;
     std::string error_;
 };
 
+// The whole of a file made in memory, committed as AtomicFile does: on any
+// failure the earlier file stays and the reason says why.
+Result WriteWholeFile(const std::string& path, const void* data, std::size_t n);
+inline Result WriteWholeFile(const std::string& path, const std::string& bytes) {
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+// Finds commits in the folder of `path` that a crash interrupted and
+// finishes them (every new file was in place) or undoes them (the earlier
+// files are put back). Returns one line per commit mended, for the user.
+// Commits of a process that is still running are left alone.
+std::vector<std::string> RecoverInterruptedCommits(const std::string& path);
+// Lines of RecoverInterruptedCommits run by AtomicFile::Open since the last
+// call, so a command can show them.
+std::vector<std::string> TakeRecoveryNotes();
+
+// Failures a test can inject into the commit code. Steps are counted from 1
+// after Arm(): every write or sync of a temporary (Write), every rename or
+// link that moves a file during a commit (Rename). Die stops the commit
+// before its k-th rename, link or removal as if the process had been killed:
+// nothing is cleaned up.
+namespace commit_faults {
+enum class Kind { None, Write, Rename, Die };
+void Arm(Kind kind, int k);
+void Disarm();
+}  // namespace commit_faults
 
 bool FileExists(const std::string& path);
+// Anything under that name: a file, a folder, a pipe...
+bool FileExistsAny(const std::string& path);
+// A new private scratch file from a mkstemp pattern ("/tmp/zXXXXXX"); its
+// name, or "" with errno set. The caller removes it.
+std::string CreateScratchFile(const std::string& pattern);
 std::string FileNamePart(const std::string& path);       // "dir/a.shp" -> "a.shp"
 std::string DirectoryPart(const std::string& path);      // "dir/a.shp" -> "dir/" ("" for none)
 std::string UpperCase(std::string s);

@@ -137,6 +137,9 @@ struct ShpLayer {
     // Shape index k holds a null shape (type 0 record): counted and numbered,
     // with its attribute row, drawing nothing.
     std::vector<std::uint8_t> NullShape;  // from 1; empty when none
+    // Records the reader could not read (kept as null shapes) plus one when
+    // the file was cut: a save over that file asks first.
+    std::int32_t DamagedRecords = 0;
     bool IsNullShape(std::int32_t k) const {
         return k >= 0 && static_cast<std::size_t>(k) < NullShape.size() && NullShape[k] != 0;
     }

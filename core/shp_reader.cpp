@@ -1,6 +1,7 @@
 #include "core/shp_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/attributes.h"
@@ -162,12 +163,15 @@ bool ReadMultiPart(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3,
         }
         s.PartSizes.resize(static_cast<std::size_t>(numParts) + 1);
         s.Parts.resize(static_cast<std::size_t>(numParts) + 1);
-        // A start outside the points (or going backwards) is held to the
-        // nearest sound value, so every size is >= 0 and they add up.
+        // A start outside the points, or going backwards, leaves no sound
+        // way to cut the points into parts: the record is unsound.
         std::int64_t prev = 0;
         for (std::int64_t k = 1; k < numParts; ++k) {
             std::int64_t st = LoadLEInt(reinterpret_cast<unsigned char*>(&starts[k]));
-            st = std::clamp<std::int64_t>(st, prev, numPoints);
+            if (st < prev || st > numPoints) {
+                rc.reason = "record " + std::to_string(rc.recNo) + " has part starts outside its points";
+                return false;
+            }
             s.PartSizes[k] = static_cast<std::int32_t>(st - prev);
             prev = st;
         }
@@ -197,6 +201,39 @@ bool ReadMultiPart(RecordContext& rc, std::int32_t type, ShpObj& s, ShpObj3* s3,
         }
     }
     return true;
+}
+
+// The header's box is what the view fits to: when it is not finite, or
+// does not hold the shapes, the shapes' own boxes give the extent.
+void FixLayerExtent(LayerStore& store, std::int32_t i, Prompter& prompter) {
+    ShpLayer& L = store.ShapeLayers[i];
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    for (std::size_t k = 1; k < L.Shapes.size(); ++k) {
+        if (L.IsNullShape(static_cast<std::int32_t>(k))) continue;
+        const ShpObj& s = L.Shapes[k];
+        if (!std::isfinite(s.XMin) || !std::isfinite(s.YMin) || !std::isfinite(s.XMax) || !std::isfinite(s.YMax))
+            continue;
+        x0 = std::min(x0, s.XMin);
+        y0 = std::min(y0, s.YMin);
+        x1 = std::max(x1, s.XMax);
+        y1 = std::max(y1, s.YMax);
+    }
+    const bool finite = std::isfinite(L.XMin) && std::isfinite(L.YMin) && std::isfinite(L.XMax) && std::isfinite(L.YMax);
+    const bool haveShapes = x0 <= x1 && y0 <= y1;
+    // Boxes written in single precision are a little off: not a fault.
+    const double tol = 1e-7 * (std::fabs(x0) + std::fabs(x1) + std::fabs(y0) + std::fabs(y1) + 1);
+    if (finite && (!haveShapes || (L.XMin <= x0 + tol && L.YMin <= y0 + tol && L.XMax >= x1 - tol &&
+                                   L.YMax >= y1 - tol)))
+        return;
+    if (haveShapes) {
+        L.XMin = x0, L.YMin = y0, L.XMax = x1, L.YMax = y1;
+    } else {
+        L.XMin = L.YMin = L.XMax = L.YMax = 0;
+    }
+    store.ApplyLayerExtents(i);
+    prompter.ShowWarningText("The extent in the header of " + L.ShpName +
+                             (finite ? " does not hold its shapes" : " is not a number") +
+                             ": the shapes' own extent is used");
 }
 
 // The file is read in a helper so that every early return closes it.
@@ -269,15 +306,29 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
     progress.SetRange(0, 100);
     std::int64_t n = 0, lastRec = 0, totalPoints = 0, extraParts = 0;
     const std::uint64_t size = in.size();
+    // Records that cannot be sound are read as empty shapes, keeping their
+    // number and table row; the user hears of them once, at the end.
+    std::vector<std::int64_t> unsound;
+    std::string cut;
+    auto markNull = [&] {
+        if (L.NullShape.empty()) L.NullShape.resize(L.Shapes.size() - 1, 0);
+        L.NullShape.push_back(1);
+    };
     while (in.remaining() > 0) {
         unsigned char rh[8];
-        if (in.remaining() < 8 || !in.Read(rh, 8))
-            return Result::Fail("the file ends inside the header of record " + std::to_string(n + 1));
+        if (in.remaining() < 8) {
+            cut = "the file ends inside the header of record " + std::to_string(n + 1);
+            break;
+        }
+        if (!in.Read(rh, 8))
+            return Result::Fail("read error in the header of record " + std::to_string(n + 1) + ": " + in.error());
         std::int32_t recNo = LoadBEInt(rh);
         std::int32_t words = LoadBEInt(rh + 4);
-        if (words < 0 || 2 * static_cast<std::uint64_t>(words) > in.remaining())
-            return Result::Fail("record " + std::to_string(n + 1) + " (numbered " +
-                                std::to_string(recNo) + ") runs past the end of the file");
+        // Checked here, before anything is kept for the record: a tail of
+        // zeros would otherwise cost a shape per 8 bytes.
+        if (recNo != n + 1)
+            return Result::Fail("the records are not numbered 1, 2, 3 ...: record " + std::to_string(n + 1) +
+                                " is numbered " + std::to_string(recNo));
         if ((n & (kLabelEvery - 1)) == 0) {
             progress.SetMessage(std::to_string(recNo));
             progress.SetPosition(static_cast<long long>(in.position() * 100 / (size ? size : 1)));
@@ -290,6 +341,14 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
         if (keep3) L.Shapes3.emplace_back();
         ShpObj& s = L.Shapes.back();
         ShpObj3* s3 = keep3 ? &L.Shapes3.back() : nullptr;
+
+        if (words < 0 || 2 * static_cast<std::uint64_t>(words) > in.remaining()) {
+            // Where the next record starts is lost: this one is the last.
+            markNull();
+            unsound.push_back(recNo);
+            cut = "record " + std::to_string(recNo) + " runs past the end of the file";
+            break;
+        }
 
         RecordContext rc{in, recNo, 2 * static_cast<std::uint64_t>(words), {}};
         unsigned char tb[4];
@@ -313,13 +372,17 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
         if (!ok) {
             if (stop) return Result::Fail("the part counts of record " + std::to_string(recNo) +
                                           " are wrong");
-            return Result::Fail(rc.reason.empty() ? "record " + std::to_string(recNo) + " is damaged"
-                                                  : rc.reason);
+            if (!in.error().empty()) return Result::Fail(rc.reason);
+            s = ShpObj{};
+            if (s3) *s3 = ShpObj3{};
+            markNull();
+            unsound.push_back(recNo);
+        } else if (!L.NullShape.empty()) {
+            L.NullShape.push_back(isNull ? 1 : 0);
         }
-        if (!L.NullShape.empty()) L.NullShape.push_back(isNull ? 1 : 0);
         if (!rc.SkipRest()) return Result::Fail(rc.reason);
 
-        totalPoints += point ? (isNull ? 0 : 1) : s.NumPoints;
+        totalPoints += point ? ((isNull || !ok) ? 0 : 1) : s.NumPoints;
         if (IsMultiPartType(type) && s.NumParts > 1) extraParts += s.NumParts - 1;
         if (totalPoints > INT32_MAX || n >= INT32_MAX)
             return Result::Fail("the layer holds more than 2147483647 points or records");
@@ -328,9 +391,18 @@ Result ReadBody(LayerStore& store, BlockReader& in, Prompter& prompter, Progress
     L.NumRecords = static_cast<std::int32_t>(lastRec);
     L.NumPoints = static_cast<std::int32_t>(totalPoints);
     L.NumExtraParts = static_cast<std::int32_t>(extraParts);
-    if (n != lastRec)
-        return Result::Fail("the records are not numbered 1, 2, 3 ...: " + std::to_string(n) +
-                            " records read, the last numbered " + std::to_string(lastRec));
+    L.DamagedRecords = static_cast<std::int32_t>(unsound.size()) + (cut.empty() ? 0 : 1);
+    if (!unsound.empty() || !cut.empty()) {
+        std::string text = "The layer " + L.ShpName + " is damaged";
+        if (!unsound.empty()) {
+            text += "; these records could not be read and are empty shapes:";
+            for (std::size_t k = 0; k < unsound.size() && k < 20; ++k) text += " " + std::to_string(unsound[k]);
+            if (unsound.size() > 20) text += " ... (" + std::to_string(unsound.size()) + " in all)";
+        }
+        if (!cut.empty()) text += "; " + cut + ", the rest is lost";
+        prompter.ShowWarningText(text);
+    }
+    FixLayerExtent(store, i, prompter);
     if (!L.NullShape.empty()) L.NullShape.resize(L.Shapes.size(), 0);
     progress.SetPosition(0);
     return Result::Ok();
@@ -342,6 +414,9 @@ Result ReadShapefile(LayerStore& store, Prompter& prompter, Progress& progress) 
     const std::int32_t i = store.CurrentLayer;
     if (i <= 0 || i >= static_cast<std::int32_t>(store.ShapeLayers.size()))
         return Result::Fail("no layer slot to read into");
+    // A save of this folder that a crash cut short is finished or undone
+    // before anything of it is read.
+    for (const std::string& note : RecoverInterruptedCommits(store.LayerFileName)) prompter.ShowWarningText(note);
     Result r;
     {
         BlockReader in;

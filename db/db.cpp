@@ -34,17 +34,6 @@ std::string Quote(const std::string& name) {
     return q + "\"";
 }
 
-// A fresh name beside `target` that nothing else uses; the file is created
-// empty so the name stays ours.
-std::string TempBeside(const std::string& target, const std::string& suffix) {
-    std::string dir = DirectoryPart(target);
-    std::string pattern = (dir.empty() ? std::string("./") : dir) + "." + FileNamePart(target) + ".XXXXXX" + suffix;
-    int fd = ::mkstemps(pattern.data(), static_cast<int>(suffix.size()));
-    if (fd < 0) return {};
-    ::close(fd);
-    return pattern;
-}
-
 }  // namespace
 
 std::string CutUtf8(const std::string& text, std::size_t chars) {
@@ -103,8 +92,12 @@ DbfTable::~DbfTable() { Discard(); }
 void DbfTable::Discard() {
     if (handle_) DBFClose(static_cast<DBFHandle>(handle_));
     handle_ = nullptr;
-    if (!temp_.empty()) std::remove(temp_.c_str());
-    temp_.clear();
+    file_.reset();
+}
+
+const std::string& DbfTable::temporaryPath() const {
+    static const std::string none;
+    return file_ ? file_->temporaryPath() : none;
 }
 
 Result DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fields) {
@@ -114,9 +107,13 @@ Result DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fi
     records_ = 0;
     // shapelib names the file itself from its base name: give it one that
     // ends in .dbf.
-    temp_ = TempBeside(path, ".dbf");
-    if (temp_.empty()) return Result::Fail("cannot create a file in " + DirectoryPart(path) + ": " + std::strerror(errno));
-    DBFHandle h = DBFCreate(temp_.c_str());
+    file_ = std::make_unique<AtomicFile>(path);
+    Result opened = file_->OpenNamed(".dbf");
+    if (!opened) {
+        file_.reset();
+        return opened;
+    }
+    DBFHandle h = DBFCreate(file_->temporaryPath().c_str());
     if (!h) {
         Discard();
         return Result::Fail("cannot create the table " + path);
@@ -190,18 +187,39 @@ Result DbfTable::SetField(const std::string& name, double value) {
     return ok ? Result::Ok() : Result::Fail("the value of " + name + " does not fit");
 }
 
-Result DbfTable::Commit() {
-    if (!handle_) return Result::Fail("the table " + target_ + " was not made");
+Result DbfTable::Finish() {
+    if (!handle_ || !file_) return Result::Fail("the table " + target_ + " was not made");
     DBFClose(static_cast<DBFHandle>(handle_));
     handle_ = nullptr;
-    // shapelib writes through stdio and reports no write errors: check the
-    // size the header promises before putting the file in place.
+    // shapelib writes through stdio and reports no write errors: the file
+    // must hold what its header promises.
+    const std::string& temp = file_->temporaryPath();
+    unsigned char h[12] = {};
+    bool ok = false;
+    if (std::FILE* f = std::fopen(temp.c_str(), "rb")) {
+        ok = std::fread(h, 1, sizeof h, f) == sizeof h;
+        std::fclose(f);
+    }
     struct stat st {};
-    if (::stat(temp_.c_str(), &st) != 0) return Result::Fail("cannot write " + target_);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0)
-        return Result::Fail("cannot replace " + target_ + ": " + std::strerror(errno));
-    temp_.clear();
+    if (ok && ::stat(temp.c_str(), &st) == 0) {
+        const std::uint64_t need = std::uint64_t(h[8] | (h[9] << 8)) +
+                                   std::uint64_t(LoadLE32(h + 4)) * std::uint64_t(h[10] | (h[11] << 8));
+        ok = static_cast<std::uint64_t>(st.st_size) >= need;
+    } else {
+        ok = false;
+    }
+    if (!ok) {
+        file_->SetError("cannot write " + target_ + ": the disk may be full");
+        return Result::Fail("cannot write " + target_ + ": the disk may be full");
+    }
     return Result::Ok();
+}
+
+Result DbfTable::Commit() {
+    Result r = Finish();
+    if (r) r = file_->Commit();
+    file_.reset();
+    return r;
 }
 
 // ---- keyed tables ----------------------------------------------------------
@@ -213,8 +231,7 @@ void KeyedTable::Discard() {
     insert_ = nullptr;
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
-    if (!temp_.empty()) std::remove(temp_.c_str());
-    temp_.clear();
+    file_.reset();
     pending_ = false;
 }
 
@@ -263,9 +280,13 @@ Result KeyedTable::Create(const std::string& path, const std::string& tableName,
     std::vector<std::string> keyFields = SplitFieldList(key);
     for (const std::string& k : keyFields)
         if (Index(k) < 0) return Result::Fail("the key field " + k + " is not a field of " + tableName);
-    temp_ = TempBeside(path, "");
-    if (temp_.empty()) return Result::Fail("cannot create a file in " + DirectoryPart(path) + ": " + std::strerror(errno));
-    if (sqlite3_open_v2(temp_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    file_ = std::make_unique<AtomicFile>(path);
+    Result opened = file_->OpenNamed();
+    if (!opened) {
+        file_.reset();
+        return opened;
+    }
+    if (sqlite3_open_v2(file_->temporaryPath().c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         Result r = Fail("cannot create " + path);
         Discard();
         return r;
@@ -430,13 +451,9 @@ Result KeyedTable::Commit() {
         return Result::Fail("cannot write " + target_);
     }
     db_ = nullptr;
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        r = Result::Fail("cannot replace " + target_ + ": " + std::strerror(errno));
-        Discard();
-        return r;
-    }
-    temp_.clear();
-    return Result::Ok();
+    r = file_->Commit();
+    file_.reset();
+    return r;
 }
 
 // ---- reading ---------------------------------------------------------------

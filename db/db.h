@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/ui.h"
 
 struct sqlite3;
@@ -74,17 +75,22 @@ public:
     Result Post() { return Result::Ok(); }
     int RecordCount() const { return records_; }
     bool HasField(const std::string& name) const;
-    // Closes the table and renames it over the target.
+    // Closes the table and puts it in place of the target.
     Result Commit();
+    // Closes the table and checks it is complete, for a commit together
+    // with other files (CommitAll with file()).
+    Result Finish();
+    AtomicFile& file() { return *file_; }
     // Closes and removes the temporary file.
     void Discard();
     const std::string& path() const { return target_; }
-    const std::string& temporaryPath() const { return temp_; }
+    const std::string& temporaryPath() const;
 
 private:
     int Index(const std::string& name) const;
     void* handle_ = nullptr;  // DBFHandle
-    std::string target_, temp_;
+    std::string target_;
+    std::unique_ptr<AtomicFile> file_;
     std::vector<FieldDef> fields_;
     int records_ = 0;
 };
@@ -136,7 +142,8 @@ private:
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
-    std::string target_, temp_, table_;
+    std::string target_, table_;
+    std::unique_ptr<AtomicFile> file_;
     std::vector<FieldDef> fields_;
     std::vector<Value> row_;
     bool pending_ = false;

@@ -1,5 +1,7 @@
 #include "mapping/project_files.h"
 
+#include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -457,6 +459,14 @@ Result WriteLayerDescription(const std::string& lpjPath, const std::string& lptP
 
 Result SaveMap(LayerStore& store, MapProject& project, const std::string& file, Progress& progress) {
     if (store.LayerCount <= 0) return Result::Fail("No layers are loaded: there is no map to save.");
+    // The project keeps 255 characters of a layer's name and folder: a longer
+    // one would be cut and the layer lost at the next load.
+    for (std::int32_t k = 0; k < store.LayerCount && k < static_cast<std::int32_t>(store.LayerOrder.size()); ++k) {
+        const ShpLayer& L = store.ShapeLayers[store.LayerOrder[k]];
+        if (L.ShpPath.size() > 255 || L.ShpName.size() > 255)
+            return Result::Fail("The folder or name of the layer " + L.ShpName +
+                                " is longer than 255 characters, which a map project cannot hold: " + L.ShpPath);
+    }
     AtomicFile bin(file), text(ChangeFileExt(file, ".zmt"));
     Result r = bin.Open();
     if (r) r = text.Open();
@@ -464,21 +474,35 @@ Result SaveMap(LayerStore& store, MapProject& project, const std::string& file, 
     progress.Pump();
     bin.Write(EncodeZmp(store, project));
     text.Write(EncodeZmt(store, project));
-    r = CommitAll({&bin, &text});
+    std::vector<AtomicFile*> all{&bin, &text};
+    // With " + Attributes" every layer's style side files belong to the same
+    // commit: the project and its styles are saved together or not at all.
+    std::vector<std::unique_ptr<AtomicFile>> sides;
+    std::vector<std::string> saved;
+    if (project.SaveMode == 1) {
+        for (std::int32_t k = 0; k < store.LayerCount && k < static_cast<std::int32_t>(store.LayerOrder.size()); ++k) {
+            const std::int32_t i = store.LayerOrder[k];
+            const ShpLayer& L = store.ShapeLayers[i];
+            const std::string path = L.ShpPath + L.ShpName;
+            if (std::find(saved.begin(), saved.end(), path) != saved.end()) continue;  // loaded twice
+            saved.push_back(path);
+            auto att = std::make_unique<AtomicFile>(ChangeFileExt(path, ".att"));
+            auto atx = std::make_unique<AtomicFile>(ChangeFileExt(path, ".atx"));
+            r = WriteSideFilesTo(store, i, *att, *atx, progress);
+            if (!r) return r;
+            all.push_back(att.get());
+            all.push_back(atx.get());
+            sides.push_back(std::move(att));
+            sides.push_back(std::move(atx));
+        }
+    }
+    r = CommitAll(all);
     if (!r) return r;
     store.ProjectName = FileNamePart(file);
     store.ProjectPath = DirectoryPart(file);
     project.RecordsFile = file;
     if (!store.BtdLoaded) store.BtdPath = store.BtdName = "not";
     if (!store.BaseImageLoaded) store.BaseImagePath = store.BaseImageName = "not";
-    if (project.SaveMode == 1) {
-        for (std::int32_t k = 0; k < store.LayerCount && k < static_cast<std::int32_t>(store.LayerOrder.size()); ++k) {
-            const std::int32_t i = store.LayerOrder[k];
-            const ShpLayer& L = store.ShapeLayers[i];
-            Result s = WriteSideFiles(store, L.ShpPath + L.ShpName, i, progress);
-            if (!s && r) r = s;
-        }
-    }
     store.MapChanged = true;
     return r;
 }
@@ -503,6 +527,7 @@ Result LoadMap(LayerStore& store, MapProject& project, const std::string& file, 
         prompter.ShowErrorText(r.reason);
         return r;
     };
+    for (const std::string& note : RecoverInterruptedCommits(file)) prompter.ShowWarningText(note);
     const std::string zmt = ChangeFileExt(file, ".zmt");
     std::string bin, text;
     Result r = ReadWholeFile(file, bin, kZmpSize + 1);

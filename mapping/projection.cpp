@@ -344,11 +344,11 @@ private:
         ::unlink(parm_.data());
     }
     static std::vector<char> Make(const char* pattern) {
-        std::string s(pattern);
+        // Private to this run: nobody else reads the package's reports.
+        std::string s = CreateScratchFile(pattern);
+        if (s.empty()) s = pattern;
         std::vector<char> name(s.begin(), s.end());
         name.push_back('\0');
-        int fd = ::mkstemp(name.data());
-        if (fd >= 0) ::close(fd);
         return name;
     }
     void Truncate() {

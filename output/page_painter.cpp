@@ -9,11 +9,12 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <algorithm>
 #include <cstdint>
 #include <cmath>
 
+#include "core/file_io.h"
 #include "view/renderer.h"
 
 namespace zemba {
@@ -313,9 +314,10 @@ QImage RenderPageImage(const Page& page, const MapSource& map, double zoom, doub
 
 Result WritePagePdf(const std::string& path, const Page& page, const MapSource& map, const std::string& title,
                     std::vector<std::string>* failures) {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        return Result::Fail("cannot write " + path + ": " + file.errorString().toStdString());
+    // Made in memory, then committed: a full disk leaves the earlier PDF.
+    QByteArray bytes;
+    QBuffer file(&bytes);
+    file.open(QIODevice::WriteOnly);
     {
         QPdfWriter pdf(&file);
         constexpr int kResolution = 1200;
@@ -329,8 +331,8 @@ Result WritePagePdf(const std::string& path, const Page& page, const MapSource& 
         PaintPage(p, page, map, failures);
         p.end();
     }
-    if (!file.commit()) return Result::Fail("cannot write " + path + ": " + file.errorString().toStdString());
-    return Result::Ok();
+    file.close();
+    return WriteWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QPageLayout PageLayoutOf(const Page& page) {

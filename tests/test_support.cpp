@@ -112,6 +112,17 @@ Result OpenShapefile(LayerStore& store, const std::string& path) {
     return r;
 }
 
+bool ShellOnTinyDisk(const std::string& dir, int kb, const std::string& cmd, std::string& out) {
+    std::string q = cmd;
+    for (std::size_t at = 0; (at = q.find('\'', at)) != std::string::npos; at += 4) q.replace(at, 1, "'\\''");
+    const std::string probe = Shell("mkdir -p '" + dir + "' && unshare -m sh -c 'mount -t tmpfs -o size=" +
+                                    std::to_string(kb) + "k tmpfs \"" + dir + "\" && echo mounted-ok' 2>/dev/null");
+    if (probe.find("mounted-ok") == std::string::npos) return false;
+    out = Shell("unshare -m sh -c 'mount -t tmpfs -o size=" + std::to_string(kb) + "k tmpfs \"" + dir + "\" && " + q +
+                "' 2>&1");
+    return true;
+}
+
 std::string Shell(const std::string& cmd) {
     std::string out;
     std::FILE* p = popen(cmd.c_str(), "r");

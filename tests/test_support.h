@@ -30,6 +30,10 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+// Runs the shell command `cmd` with `dir` (created if need be) on a file
+// system of its own that holds only `kb` kilobytes: a full disk. False when
+// this machine cannot make one (no private mounts), and the test skips.
+bool ShellOnTinyDisk(const std::string& dir, int kb, const std::string& cmd, std::string& out);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Copies tests/data/<base>.shp/.shx/.dbf (those that exist) into dir.
 void CopySample(const std::string& base, const std::string& dir);

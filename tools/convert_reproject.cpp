@@ -82,7 +82,13 @@ int Run(const std::vector<std::string>& argv) {
         if (!FromLpj(a.from, src)) return 1;
     } else if (!a.fromGeo && !a.points) {
         const std::string own = CompanionFile(a.files[0], ".lpj");
-        if (FileExists(own) && !FromLpj(own, src)) return 1;
+        // Back to degrees needs to know what the coordinates are now.
+        if (a.toGeo && !FileExistsAny(own)) {
+            ConvertError(a.files[0] + " has no layer description " + own +
+                         " saying what its coordinates are: give --from LPJ or --from-geographic");
+            return 1;
+        }
+        if (FileExistsAny(own) && !FromLpj(own, src)) return 1;
     }
     // Target: an .lpj, geographic, or inline.
     MapInfoRec dst = MapProject::BlankMapInfo();

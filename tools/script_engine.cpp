@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "app/messages.h"
 #include "tools/script.h"
 #include "view/renderer.h"
 
@@ -37,9 +38,11 @@ const std::vector<std::string>& DuplicateScriptCommands() { return Duplicates();
 const std::vector<ScriptCommand>& ScriptCommands() { return Table(); }
 
 Answer ScriptPrompter::Message(MsgFamily family, int number, const std::string& value) {
-    last = "message " + std::to_string(number) + (value.empty() ? "" : ": " + value);
+    // The catalogue's own text, with the reason the caller gave.
+    std::string text = MessageText(family, number, value);
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, ": ");
+    last = "message " + std::to_string(number) + (text.empty() ? (value.empty() ? "" : ": " + value) : ": " + text);
     std::fprintf(stderr, "zemba-info: %s\n", last.c_str());
-    (void)family;
     return answer;
 }
 

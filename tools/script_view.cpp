@@ -1,11 +1,13 @@
 // Script commands of the map view: opening and clearing layers, the zooms,
 // pan, bitmap size, the extent and a render of the view.
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
 #include <QFile>
 #include <cstdio>
 
+#include "core/file_io.h"
 #include "tools/script.h"
 #include "view/renderer.h"
 
@@ -93,8 +95,13 @@ ZEMBA_SCRIPT_COMMAND("extent", "extent", 0, 0, [](ScriptSession& s, const Script
 ZEMBA_SCRIPT_COMMAND("render", "render OUT.png", 1, 1, [](ScriptSession& s, const ScriptArgs& a) {
     MapRenderer& r = s.Renderer();
     r.DVDORedraw(s.progress);
-    QImageWriter w(QFile::decodeName(a[0].c_str()), "png");
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    QImageWriter w(&buf, "png");
     if (!w.write(r.Image())) throw ScriptError(a[0] + ": " + w.errorString().toStdString());
+    Result put = WriteWholeFile(a[0], bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!put) throw ScriptError(put.reason);
 });
 
 }  // namespace

@@ -4,9 +4,11 @@
 //   zemba-convert SUBCOMMAND [ARGS...]
 //   zemba-convert --help
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "tools/convert_command.h"
 
 namespace zemba {
@@ -35,7 +37,19 @@ static int Usage(std::FILE* to, int status) {
     return status;
 }
 
+static int Main(int argc, char** argv);
+
+// A failed allocation ends the command with its file named, not an abort.
 int main(int argc, char** argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        ConvertError(OutOfMemoryText());
+        return 1;
+    }
+}
+
+static int Main(int argc, char** argv) {
     if (argc < 2) return Usage(stderr, 2);
     std::string name = argv[1];
     if (name == "-h" || name == "--help") return Usage(stdout, 0);

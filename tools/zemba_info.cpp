@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -326,7 +327,22 @@ void PrintSummary(const ShpLayer& L, const Summary& s) {
 
 }  // namespace
 
+namespace {
+int Main(int argc, char** argv);
+}  // namespace
+
+// A failed allocation ends the command with its file named, not an abort.
 int main(int argc, char** argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "zemba-info: %s\n", OutOfMemoryText().c_str());
+        return 1;
+    }
+}
+
+namespace {
+int Main(int argc, char** argv) {
 #ifdef ZEMBA_INFO_SCRIPT
     {
         bool handled = false;
@@ -386,3 +402,4 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::_Exit(std::ferror(stdout) ? 1 : 0);
 }
+}  // namespace

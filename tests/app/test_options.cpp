@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/options.h"
+#include "core/file_io.h"
 #include "tests/test_support.h"
 
 using namespace zemba;
@@ -72,7 +73,7 @@ TEST(OptionsFile, FirstStartWritesDefaultRecord) {
     EXPECT_EQ(I32(b, 5076 + 4 * 10), 123);
     EXPECT_EQ(I32(b, 5120 + 4 * 10), 123);
     // No temporary file is left behind.
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(OptionsFile, NonDefaultValuesRoundTripAtTheirOffsets) {
@@ -234,14 +235,16 @@ TEST(OptionsFile, FailedWriteKeepsThePreviousFileAndIsReported) {
     SetDefaultOptions(o, dir.path());
     ASSERT_TRUE(WriteOptionsFile(path, o));
     const std::string before = ReadFileBytes(path);
-    // A directory in the way of the temporary file makes the write fail.
-    std::filesystem::create_directory(path + ".tmp");
+    // The disk fails the write.
     o.SelectionRadius = 50;
     ScriptedPrompter prompter;
+    commit_faults::Arm(commit_faults::Kind::Write, 1);
     EXPECT_FALSE(SaveOptions(o, path, prompter));
+    commit_faults::Disarm();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_NE(prompter.shown[0].value.find("could not be saved"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(OptionsFile, PathFallsBackToConfigDirWhenProgramDirIsReadOnly) {

@@ -268,6 +268,12 @@ TEST(Database, PrintAllToPdfHasOnePageAJobPage) {
     ASSERT_EQ(all.Pages.size(), 3u);
     ASSERT_TRUE(PrintJobToPdf(all, d.file("p.pdf"), QFont(), LayerCodec()));
     EXPECT_EQ(PdfPages(d.file("p.pdf")), 3);
+    // A failing disk is a failure, and the earlier PDF stays.
+    const std::string before = ReadFileBytes(d.file("p.pdf"));
+    commit_faults::Arm(commit_faults::Kind::Write, 1);
+    EXPECT_FALSE(PrintJobToPdf(PrintAll(s.ShapeLayers[1]), d.file("p.pdf"), QFont(), LayerCodec()));
+    commit_faults::Disarm();
+    EXPECT_EQ(ReadFileBytes(d.file("p.pdf")), before);
 }
 
 TEST(DatabaseWindow, EditsFollowTheRecordAndAcceptNeedsCtrlRightClick) {

@@ -163,29 +163,52 @@ TEST(DlgToShp, SampleReadByGdal) {
 TEST(DlgToShp, TruncatedFileStopsAndLeavesNothing) {
     TempDir dir;
     std::string all = ReadFileBytes(SamplePath());
-    // Cut inside the line section: area 2's boundary lines are lost.
+    // Cut inside the line section: lines and areas are lost.
     WriteFileBytes(dir.file("cut.dlg"), all.substr(0, all.size() / 2));
-    ScriptedPrompter p;
-    p.fallback = Answer::Abort;
     NullProgress none;
     DlgShapeReport rep;
-    Result r = ExportDlgToShape(dir.file("cut.dlg"), dir.file("cut_a.shp"), DlgShapeOptions(), p, none, rep);
-    EXPECT_FALSE(r);
-    EXPECT_EQ(p.Count(MsgFamily::Error, 14), 1);  // "Area Lines got Lost"
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"cut.dlg"});
-    // Lines of the cut file still convert, the torn last line as far as it goes.
-    DlgShapeOptions lines;
-    lines.Layer = ExportLayer::Lines;
-    ScriptedPrompter q;
-    EXPECT_TRUE(ExportDlgToShape(dir.file("cut.dlg"), dir.file("cut_l.shp"), lines, q, none, rep));
-    Loaded back(dir.file("cut_l.shp"));
-    ASSERT_TRUE(back.r) << back.r.reason;
-    EXPECT_EQ(back.L().NumRecords, rep.Written);
+    // No export makes a map of what is left: areas, lines and points alike.
+    for (ExportLayer layer : {ExportLayer::Areas, ExportLayer::Lines, ExportLayer::Points}) {
+        ScriptedPrompter p;
+        p.fallback = Answer::Abort;
+        DlgShapeOptions o;
+        o.Layer = layer;
+        Result r = ExportDlgToShape(dir.file("cut.dlg"), dir.file("cut.shp"), o, p, none, rep);
+        EXPECT_FALSE(r) << static_cast<int>(layer);
+        EXPECT_TRUE(r.reason.find("ends inside line") != std::string::npos ||
+                    r.reason.find("fewer") != std::string::npos)
+            << r.reason;
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"cut.dlg"});
+    }
 
     // An export over an older shapefile that fails keeps the older one.
     WriteFileBytes(dir.file("cut_a.shp"), "old");
+    ScriptedPrompter p;
     EXPECT_FALSE(ExportDlgToShape(dir.file("cut.dlg"), dir.file("cut_a.shp"), DlgShapeOptions(), p, none, rep));
     EXPECT_EQ(ReadFileBytes(dir.file("cut_a.shp")), "old");
+}
+
+TEST(DlgToShp, WhatIsNotADlgIsRefused) {
+    TempDir dir;
+    std::string noise;
+    for (int k = 0; k < 5000; ++k) noise.push_back(static_cast<char>((k * 7919 + 13) % 256));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"blank", std::string(80 * 20, ' ')},
+        {"random bytes", noise},
+        {"text", std::string(2000, 'x')},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteFileBytes(dir.file("x.dlg"), bytes);
+        ScriptedPrompter p;
+        NullProgress none;
+        DlgShapeReport rep;
+        Result r = ExportDlgToShape(dir.file("x.dlg"), dir.file("x.shp"), DlgShapeOptions(), p, none, rep);
+        EXPECT_FALSE(r) << name;
+        EXPECT_TRUE(r.reason.find("not a DLG file") != std::string::npos ||
+                    r.reason.find("ends inside its header") != std::string::npos)
+            << name << ": " << r.reason;
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"x.dlg"}) << name;
+    }
 }
 
 TEST(DlgToShp, TableNotMadeWritesNothing) {

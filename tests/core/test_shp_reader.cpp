@@ -249,8 +249,6 @@ TEST(ShpReaderDamaged, FailsCleanlyWithAReason) {
     std::vector<std::pair<std::string, std::string>> cases;
     cases.push_back({"truncated header", bytes.substr(0, 60)});
     cases.push_back({"empty file", ""});
-    cases.push_back({"truncated record header", bytes.substr(0, bytes.size() - (8 + 4 + 32 + 8 + 4 + 64) + 3)});
-    cases.push_back({"truncated record", bytes.substr(0, bytes.size() - 10)});
     {
         std::string v = bytes;
         v[28] = 0x01;  // version
@@ -261,28 +259,8 @@ TEST(ShpReaderDamaged, FailsCleanlyWithAReason) {
         v[32] = 77;  // shape type
         cases.push_back({"unknown type", v});
     }
-    {
-        // NumPoints far beyond the record (and near INT32_MAX)
-        std::string v = bytes;
-        std::string np;
-        PutLE(np, 0x7fffffff);
-        v.replace(100 + 8 + 4 + 32 + 4, 4, np);
-        cases.push_back({"absurd points", v});
-    }
-    {
-        std::string v = bytes;
-        std::string np;
-        PutLE(np, -5);
-        v.replace(100 + 8 + 4 + 32, 4, np);
-        cases.push_back({"negative parts", v});
-    }
-    {
-        std::string v = bytes;
-        std::string len;
-        PutBE(len, 0x40000000);
-        v.replace(104, 4, len);
-        cases.push_back({"content length past the end", v});
-    }
+    // A tail of zeros: record 3 is numbered 0, and the reading stops there.
+    cases.push_back({"zero tail", bytes + std::string(4096, '\0')});
     for (auto& [name, data] : cases) {
         LayerStore s;
         ScriptedPrompter p;
@@ -297,34 +275,145 @@ TEST(ShpReaderDamaged, FailsCleanlyWithAReason) {
     EXPECT_FALSE(Open(s, d.file("missing.shp")));
 }
 
-TEST(ShpReaderDamaged, UnsoundRecordsAreReadAsFarAsTheyGo) {
+// One unsound record costs that record only: it is an empty shape with its
+// number (and table row), and one warning names it.
+TEST(ShpReaderDamaged, UnsoundRecordsBecomeNullShapesAndTheRestIsRead) {
     TempDir d;
-    ShpBuilder b(5);
-    // A part start outside the points.
-    std::string c = ShpBuilder::Poly(5, {Ring(3), Ring(3)});
-    std::string start;
-    PutLE(start, 1000);
-    c.replace(4 + 32 + 8 + 4, 4, start);
-    b.Raw(c);
-    // Shorter than its type needs: kept as an empty shape.
+    auto build = [](const std::string& bad) {
+        ShpBuilder b(5);
+        b.box[2] = b.box[3] = 100;
+        b.Raw(ShpBuilder::Poly(5, {Ring(5)}));
+        b.Raw(bad);
+        b.Raw(ShpBuilder::Poly(5, {Ring(4, 9)}));
+        return b.Bytes();
+    };
+    const std::string sound = ShpBuilder::Poly(5, {Ring(3), Ring(3)});
+    auto with = [&](std::size_t at, std::int32_t v) {
+        std::string c = sound, put;
+        PutLE(put, v);
+        c.replace(at, 4, put);
+        return c;
+    };
+    const std::size_t parts = 4 + 32, points = 4 + 32 + 4, start1 = 4 + 32 + 8 + 4;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"huge point count", with(points, 0x7fffffff)},
+        {"negative part count", with(parts, -5)},
+        {"part start past the points", with(start1, 1000)},
+        {"part start going backwards", with(start1, -1)},
+    };
+    for (const auto& [name, bad] : cases) {
+        LayerStore s;
+        ScriptedPrompter p;
+        NullProgress g;
+        ASSERT_TRUE(Open(s, Write(d, "u.shp", build(bad)), p, g)) << name;
+        const ShpLayer& L = s.ShapeLayers[1];
+        ASSERT_EQ(L.NumRecords, 3) << name;
+        EXPECT_FALSE(L.IsNullShape(1)) << name;
+        EXPECT_TRUE(L.IsNullShape(2)) << name;
+        EXPECT_EQ(L.Shapes[2].NumPoints, 0) << name;
+        EXPECT_EQ(L.Shapes[3].Parts[1].Pts[1].X, 9) << name;
+        EXPECT_EQ(L.NumPoints, 9) << name;
+        EXPECT_EQ(L.DamagedRecords, 1) << name;
+        ASSERT_EQ(p.shown.size(), 1u) << name;
+        EXPECT_NE(p.shown[0].value.find("empty shapes: 2"), std::string::npos) << p.shown[0].value;
+    }
+
+    // Shorter than its type needs: an empty shape, as before, and no warning.
     std::string shortRec;
     PutLE(shortRec, 5);
     PutD(shortRec, 1);
-    b.Raw(shortRec);
+    {
+        LayerStore s;
+        ScriptedPrompter p;
+        NullProgress g;
+        ASSERT_TRUE(Open(s, Write(d, "s.shp", build(shortRec)), p, g));
+        EXPECT_TRUE(s.ShapeLayers[1].IsNullShape(2));
+        EXPECT_EQ(s.ShapeLayers[1].DamagedRecords, 0);
+        EXPECT_TRUE(p.shown.empty());
+    }
+}
+
+TEST(ShpReaderDamaged, ACutFileKeepsTheRecordsBeforeTheCut) {
+    TempDir d;
+    ShpBuilder b(5);
+    b.box[2] = b.box[3] = 100;
+    b.Raw(ShpBuilder::Poly(5, {Ring(5)}));
     b.Raw(ShpBuilder::Poly(5, {Ring(4, 9)}));
-    // A record cut short by its content length: its counts do not fit, so it
-    // holds nothing, and the reading goes on from its stated end.
-    std::string full = ShpBuilder::Poly(5, {Ring(4)});
-    b.Raw(full.substr(0, 20));
+    b.Raw(ShpBuilder::Poly(5, {Ring(4, 20)}));
+    const std::string bytes = b.Bytes();
+    const std::size_t last = ShpBuilder::Poly(5, {Ring(4, 20)}).size() + 8;
+    struct Case {
+        std::string name, data;
+        std::int32_t records;
+        std::string says;
+    };
+    std::string pastEnd = bytes;
+    {
+        std::string len;
+        PutBE(len, 0x40000000);
+        pastEnd.replace(bytes.size() - last + 4, 4, len);
+    }
+    const std::vector<Case> cases = {
+        {"cut inside a record", bytes.substr(0, bytes.size() - 10), 3, "record 3 runs past the end"},
+        {"cut inside a record header", bytes.substr(0, bytes.size() - last + 3), 2, "inside the header of record 3"},
+        {"content length past the end", pastEnd, 3, "record 3 runs past the end"},
+    };
+    for (const Case& c : cases) {
+        LayerStore s;
+        ScriptedPrompter p;
+        NullProgress g;
+        ASSERT_TRUE(Open(s, Write(d, "c.shp", c.data), p, g)) << c.name;
+        const ShpLayer& L = s.ShapeLayers[1];
+        EXPECT_EQ(L.NumRecords, c.records) << c.name;
+        EXPECT_EQ(L.Shapes[2].Parts[1].Pts[1].X, 9) << c.name;
+        if (c.records == 3) {
+            EXPECT_TRUE(L.IsNullShape(3)) << c.name;
+        }
+        EXPECT_GT(L.DamagedRecords, 0) << c.name;
+        ASSERT_EQ(p.shown.size(), 1u) << c.name;
+        EXPECT_NE(p.shown[0].value.find(c.says), std::string::npos) << p.shown[0].value;
+        EXPECT_NE(p.shown[0].value.find("the rest is lost"), std::string::npos) << p.shown[0].value;
+    }
+}
+
+TEST(ShpReaderDamaged, HeaderExtentThatIsNotANumberOrTooSmallIsTakenFromTheShapes) {
+    TempDir d;
+    ShpBuilder b(5);
+    b.Raw(ShpBuilder::Poly(5, {Ring(5)}));       // 0..4, 0..8
+    b.Raw(ShpBuilder::Poly(5, {Ring(4, 10)}));   // 10..13, 10..16
+    std::string bytes = b.Bytes();
+    for (const std::string name : {"nan", "small"}) {
+        std::string v = bytes;
+        for (int k = 0; k < 4; ++k) {
+            std::string dv;
+            PutD(dv, name == "nan" ? std::nan("") : 1.0);
+            v.replace(36 + 8 * k, 8, dv);
+        }
+        LayerStore s;
+        ScriptedPrompter p;
+        NullProgress g;
+        ASSERT_TRUE(Open(s, Write(d, "x.shp", v), p, g)) << name;
+        const ShpLayer& L = s.ShapeLayers[1];
+        EXPECT_EQ(L.XMin, 0) << name;
+        EXPECT_EQ(L.YMin, 0) << name;
+        EXPECT_EQ(L.XMax, 13) << name;
+        EXPECT_EQ(L.YMax, 16) << name;
+        EXPECT_EQ(s.MapXMax, 13) << name;
+        ASSERT_EQ(p.shown.size(), 1u) << name;
+        EXPECT_NE(p.shown[0].value.find("the shapes' own extent is used"), std::string::npos) << p.shown[0].value;
+    }
+    // A header box wider than the shapes is the file's to choose.
+    std::string wide = bytes;
+    std::string dv;
+    PutD(dv, 100.0);
+    wide.replace(36 + 16, 8, dv);
+    wide.replace(36 + 24, 8, dv);
     LayerStore s;
-    ASSERT_TRUE(Open(s, Write(d, "u.shp", b.Bytes())));
-    const ShpLayer& L = s.ShapeLayers[1];
-    ASSERT_EQ(L.NumRecords, 4);
-    EXPECT_EQ(L.Shapes[1].PartSizes[1] + L.Shapes[1].PartSizes[2], 6);
-    EXPECT_GE(L.Shapes[1].PartSizes[2], 0);
-    EXPECT_TRUE(L.IsNullShape(2));
-    EXPECT_EQ(L.Shapes[3].Parts[1].Pts[1].X, 9);
-    EXPECT_TRUE(L.IsNullShape(4));
+    ScriptedPrompter p;
+    NullProgress g;
+    ASSERT_TRUE(Open(s, Write(d, "w.shp", wide), p, g));
+    EXPECT_EQ(s.ShapeLayers[1].XMax, 100);
+    EXPECT_TRUE(p.shown.empty());
 }
 
 TEST(ShpReaderDamaged, ZRecordWithoutItsMSectionKeepsZ) {

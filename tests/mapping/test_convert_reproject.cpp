@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -266,6 +269,46 @@ TEST(ConvertReproject, ObliquedEqualAreaAgreesWithProjBothWays) {
     for (std::size_t k = 0; k < 3; ++k) {
         EXPECT_NEAR(back[k][0], start[k][0], 1e-6) << k;
         EXPECT_NEAR(back[k][1], start[k][1], 1e-6) << k;
+    }
+}
+
+// Back to degrees from a layer that does not say what its coordinates are:
+// refused, nothing written (metres under a geographic .prj otherwise).
+TEST(ConvertReproject, ToGeographicNeedsAUsableDescription) {
+    test::TempDir dir;
+    const std::string utm = dir.file("utm.shp");
+    ASSERT_EQ(std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
+                           " " + utm + " 2>/dev/null")
+                              .c_str()),
+              0);
+    const std::string lpj = dir.file("utm.lpj");
+    std::filesystem::remove(lpj);
+    for (const std::string what : {"missing", "a folder", "a pipe"}) {
+        if (what == "a folder") std::filesystem::create_directory(lpj);
+        if (what == "a pipe") {
+            std::filesystem::remove(lpj);
+            ASSERT_EQ(::mkfifo(lpj.c_str(), 0644), 0);
+        }
+        const std::string out = test::Shell("timeout 20 " + kConvert + "--to-geographic " + utm + " " +
+                                            dir.file("geo.shp") + " 2>&1; echo status=$?");
+        EXPECT_NE(out.find("status=1"), std::string::npos) << what << ": " << out;
+        EXPECT_NE(out.find("utm.lpj"), std::string::npos) << what << ": " << out;
+        EXPECT_FALSE(FileExistsAny(dir.file("geo.shp"))) << what;
+        EXPECT_FALSE(FileExistsAny(dir.file("geo.prj"))) << what;
+    }
+}
+
+// A pipe in place of a DLG is refused at once, not waited on.
+TEST(ConvertReproject, DlgPipeIsRefused) {
+    test::TempDir dir;
+    const std::string dlg = dir.file("x.dlg");
+    ASSERT_EQ(::mkfifo(dlg.c_str(), 0644), 0);
+    const std::string convert = std::string(ZEMBA_BIN_DIR) + "/zemba-convert ";
+    for (const std::string& cmd : {"dlginfo " + dlg, "dlg2shp --lines " + dlg + " " + dir.file("x.shp"),
+                                  "dlg2dxf " + dlg + " " + dir.file("x.dxf")}) {
+        const std::string out = test::Shell("timeout 20 " + convert + cmd + " 2>&1; echo status=$?");
+        EXPECT_NE(out.find("status=1"), std::string::npos) << cmd << ": " << out;
+        EXPECT_NE(out.find("not a regular file"), std::string::npos) << cmd << ": " << out;
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <map>
 
 #include "core/file_io.h"
 #include "mapping/project_files.h"
@@ -375,6 +377,101 @@ TEST(ProjectFiles, BlankProjectAndLayer) {
     FillLayerBlankProjection(p);
     EXPECT_EQ(p.MapLegend.ProjectionName, "0: Geo");
     EXPECT_EQ(EncodeLpj(p.LayerInfo), EncodeLpj(p.MapInfo));
+}
+
+// The project, its text file and every layer's style files commit together,
+// whatever step of the commit fails.
+TEST(ProjectFiles, SaveWithStylesIsAllOrNothingAtEveryStep) {
+    struct Disarm {
+        ~Disarm() { commit_faults::Disarm(); }
+    } disarm;
+    // Names and bytes, with the folder's own name taken out of the text.
+    auto listing = [](const std::string& dir) {
+        std::map<std::string, std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            std::string bytes = test::ReadFileBytes(e.path().string());
+            for (std::size_t at; (at = bytes.find(dir)) != std::string::npos;) bytes.replace(at, dir.size(), "DIR");
+            out[e.path().filename().string()] = bytes;
+        }
+        return out;
+    };
+    auto names = [](const std::map<std::string, std::string>& m) {
+        std::string s;
+        for (const auto& kv : m) s += kv.first + " ";
+        return s;
+    };
+    // Saves the project twice in `dir`: the second save's title differs.
+    auto prepare = [](const std::string& dir, LayerStore& store, MapProject& p) {
+        test::CopySample("nc", dir);
+        test::CopySample("world", dir);
+        ASSERT_TRUE(test::OpenLayer(store, dir + "/nc.shp"));
+        ASSERT_TRUE(test::OpenLayer(store, dir + "/world.shp"));
+        p = DistinctProject();
+        NullProgress progress;
+        ASSERT_TRUE(SaveMap(store, p, dir + "/m.zmp", progress));
+        p.MapLegend.Lines[0][0] = "A new title";
+        store.SymLayers[1].SymObjs[1].PenColor ^= 0xFFFFFF;
+    };
+    std::map<std::string, std::string> before, after;
+    {
+        TempDir dir;
+        LayerStore store;
+        MapProject p;
+        prepare(dir.path(), store, p);
+        before = listing(dir.path());
+        NullProgress progress;
+        ASSERT_TRUE(SaveMap(store, p, dir.file("m.zmp"), progress));
+        after = listing(dir.path());
+    }
+    ASSERT_NE(before.at("m.zmt"), after.at("m.zmt"));
+    ASSERT_NE(before.at("nc.att"), after.at("nc.att"));
+    for (auto kind : {commit_faults::Kind::Write, commit_faults::Kind::Rename, commit_faults::Kind::Die}) {
+        bool done = false;
+        for (int k = 1; k < 100 && !done; ++k) {
+            SCOPED_TRACE("fault " + std::to_string(int(kind)) + " at " + std::to_string(k));
+            TempDir dir;
+            LayerStore store;
+            MapProject p;
+            prepare(dir.path(), store, p);
+            NullProgress progress;
+            commit_faults::Arm(kind, k);
+            Result r = SaveMap(store, p, dir.file("m.zmp"), progress);
+            commit_faults::Disarm();
+            if (r) {
+                done = true;
+                EXPECT_TRUE(listing(dir.path()) == after) << names(listing(dir.path()));
+                continue;
+            }
+            if (kind == commit_faults::Kind::Die) {
+                // Reopening the project mends the folder first.
+                Loaded l;
+                EXPECT_TRUE(l.Load(dir.file("m.zmp")));
+                EXPECT_EQ(l.prompter.shown.size(), 1u);
+                auto now = listing(dir.path());
+                EXPECT_TRUE(now == before || now == after) << names(now);
+            } else {
+                EXPECT_TRUE(listing(dir.path()) == before) << names(listing(dir.path()));
+            }
+        }
+        EXPECT_TRUE(done);
+    }
+}
+
+TEST(ProjectFiles, LayerFolderTooLongForTheProjectIsRefused) {
+    TempDir dir;
+    std::string deep = dir.path();
+    while (deep.size() < 300) deep += "/" + std::string(60, 'd');
+    std::filesystem::create_directories(deep);
+    test::CopySample("nc", deep);
+    LayerStore store;
+    ASSERT_TRUE(test::OpenLayer(store, deep + "/nc.shp"));
+    MapProject p;
+    NullProgress progress;
+    Result r = SaveMap(store, p, dir.file("m.zmp"), progress);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.reason.find("nc.shp"), std::string::npos) << r.reason;
+    EXPECT_FALSE(FileExistsAny(dir.file("m.zmp")));
+    EXPECT_FALSE(FileExistsAny(dir.file("m.zmt")));
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <regex>
 
-#include "output/output_windows.h"
 #include "core/file_io.h"
+#include "output/output_windows.h"
 #include "output/page_painter.h"
 #include "output/preview_form.h"
 #include "tests/output/output_fixture.h"
@@ -332,6 +332,12 @@ TEST(Page, PreviewWindowZoomAndSave) {
     EXPECT_NEAR(preview.PageLabel()->pixmap().width(), w100 * 1.25, 2);
     ASSERT_TRUE(preview.SavePdf(f.dir.file("saved.pdf")));
     EXPECT_NE(Shell("pdftotext '" + f.dir.file("saved.pdf") + "' -").find("ZEMBA"), std::string::npos);
+    // A failing disk: reported, the saved PDF stays as it was.
+    const std::string saved = ReadFileBytes(f.dir.file("saved.pdf"));
+    commit_faults::Arm(commit_faults::Kind::Write, 1);
+    EXPECT_FALSE(preview.SavePdf(f.dir.file("saved.pdf")));
+    commit_faults::Disarm();
+    EXPECT_EQ(ReadFileBytes(f.dir.file("saved.pdf")), saved);
 }
 
 TEST(Page, OnePrinterSetUpFollowsTheLayoutsSheet) {

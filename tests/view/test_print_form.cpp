@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QTimer>
 
+#include "core/file_io.h"
 #include "tests/test_support.h"
 #include "tests/view/view_fixture.h"
 #include "view/cbit_form.h"
@@ -36,6 +37,12 @@ TEST(PrintView, WritesTheBitmapToAPdf) {
     ASSERT_GT(bytes.size(), 500u);
     EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
     EXPECT_NE(bytes.find("/Image"), std::string::npos);
+
+    // A disk that fails the write: reported, and the earlier PDF stays.
+    commit_faults::Arm(commit_faults::Kind::Write, 1);
+    EXPECT_FALSE(PrintViewImage(printer, r.Image()));
+    commit_faults::Disarm();
+    EXPECT_EQ(ReadFileBytes(pdf), bytes);
 
     QPrinter other;
     other.setOutputFormat(QPrinter::PdfFormat);
