@@ -291,7 +291,8 @@ std::string OptionsFilePath(const std::string& programDir) {
 
 bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string& programDir,
                          Prompter& prompter) {
-    if (FileExistsAny(path)) {
+    const bool firstStart = !FileExistsAny(path);
+    if (!firstStart) {
         Result r = ReadOptionsFile(path, o);
         if (r) return true;
         // Keep the unusable file for the user, then start from the defaults.
@@ -303,6 +304,9 @@ bool LoadOrCreateOptions(Options& o, const std::string& path, const std::string&
                                path + "\r\n" + r.reason + "." + kept);
     }
     SetDefaultOptions(o, programDir);
+    // A new user sees the map fill the window; an options file keeps the
+    // user's own choice.
+    if (firstStart) SetBitmapFollowsWindow(o, true);
     SaveOptions(o, path, prompter);
     return false;
 }

@@ -141,7 +141,17 @@ Answer QtPrompter::Run(QMessageBox& box) {
     box.setTextFormat(Qt::PlainText);
     // move() marks the box as placed, so Qt does not centre it on its parent.
     // A typed position may be anywhere: keep all of the box on a screen.
+    // Until the user sets the message position, a box opens over the window
+    // that asked, not at a corner of the main window.
+    const bool placed = options_.MessageX != kDefaultWindowPlace || options_.MessageY != kDefaultWindowPlace;
     QPoint at(options_.MessageX, options_.MessageY);
+    if (!placed) {
+        QWidget* owner = box.parentWidget() ? box.parentWidget()->window() : nullptr;
+        if (owner && owner->isVisible()) {
+            const QSize size = box.sizeHint();
+            at = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+        }
+    }
     QScreen* screen = QGuiApplication::screenAt(at);
     if (!screen) screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
     if (screen) {

@@ -88,7 +88,9 @@ TEST(MainWindow, StartsEmptyWithOnlyClearAndOpenEnabled) {
     EXPECT_EQ(w.form->Action("SaveMI")->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(w.form->Action("ExitMI")->shortcut(), QKeySequence("Alt+X"));
     EXPECT_TRUE(w.form->Action("FitToWindowMI")->isChecked());
-    EXPECT_TRUE(w.form->Action("Resize640wMI")->isChecked());
+    // A first start (no options file yet): the view follows the window.
+    EXPECT_TRUE(w.form->Action("ResizeWindowMI")->isChecked());
+    EXPECT_FALSE(w.form->Action("Resize640wMI")->isChecked());
     EXPECT_TRUE(w.form->Action("StatusBottomMI")->isChecked());
     EXPECT_EQ(w.form->Action("SsurgoSoilsDbMI")->statusTip(),
               "Activate the Db before selecting an object");
@@ -443,6 +445,10 @@ TEST(MainWindow, TheBitmapCanFollowTheWindowSize) {
     w.form->show();
     w.form->resize(900, 700);
     QApplication::processEvents();
+    // On at a first start; turned off and on again from the menu.
+    EXPECT_TRUE(BitmapFollowsWindow(w.options));
+    w.form->Action("ResizeWindowMI")->trigger();
+    EXPECT_FALSE(BitmapFollowsWindow(w.options));
     w.form->Action("ResizeWindowMI")->trigger();
     EXPECT_TRUE(BitmapFollowsWindow(w.options));
     QElapsedTimer t;

@@ -67,7 +67,7 @@ TEST(OptionsFile, FirstStartWritesDefaultRecord) {
     EXPECT_EQ(I32(b, 5024), 0);
     EXPECT_EQ(I32(b, 5044), 123);
     EXPECT_EQ(I32(b, 5048), 123);
-    EXPECT_EQ(I32(b, 4972), 123);  // a spare pair
+    EXPECT_EQ(I32(b, 4972), 1);    // a spare pair: "Resize Window", on at a first start
     EXPECT_EQ(I32(b, 5076), 0);    // window 0
     EXPECT_EQ(I32(b, 5120), 0);
     EXPECT_EQ(I32(b, 5076 + 4 * 10), 123);
