@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -117,7 +118,14 @@ TZeEditDbForm::TZeEditDbForm(LayerStore& store, Prompter& prompter, AttributeHoo
     auto* find = MakeButton(this, "Find Shape");
     auto* print = MakeButton(this, "Print");
     auto* help = MakeButton(this, "Help");
-    recordButtons_ = {exit, first, prev, next, last, find, print};
+    // The editing a user can find: the gestures (Ctrl + right click on the
+    // strip or the fields) stay, these buttons do the same.
+    editToggle_ = MakeButton(this, "Edit");
+    editToggle_->setObjectName("EditBtn");
+    editToggle_->setCheckable(true);
+    auto* addField = MakeButton(this, "Add Field...");
+    addField->setObjectName("AddFieldBtn");
+    recordButtons_ = {exit, first, prev, next, last, find, print, addField};
     buttons->addWidget(first, 0, 0);
     buttons->addWidget(prev, 0, 1);
     buttons->addWidget(next, 0, 2);
@@ -127,20 +135,32 @@ TZeEditDbForm::TZeEditDbForm(LayerStore& store, Prompter& prompter, AttributeHoo
     buttons->addWidget(print, 2, 0);
     buttons->addWidget(help, 2, 1);
     buttons->addWidget(exit, 2, 2, 1, 2);
+    buttons->addWidget(editToggle_, 3, 0, 1, 2);
+    buttons->addWidget(addField, 3, 2, 1, 2);
     top->addLayout(buttons);
     resize(300, 420);
 
     auto step = [this](void (DatabaseLogic::*fn)()) {
         return [this, fn] {
+            if (!LeaveRecord()) return;
             (logic_.*fn)();
             DisplayDbShape();
         };
     };
+    connect(editToggle_, &QPushButton::toggled, this, [this](bool on) {
+        logic_.AcceptEnabled = on;
+        SyncButtons();
+    });
+    connect(addField, &QPushButton::clicked, this, [this] {
+        if (logic_.OpenPanel(true, false, false)) SyncButtons();
+    });
     connect(first, &QPushButton::clicked, this, step(&DatabaseLogic::First));
     connect(prev, &QPushButton::clicked, this, step(&DatabaseLogic::Previous));
     connect(next, &QPushButton::clicked, this, step(&DatabaseLogic::Next));
     connect(last, &QPushButton::clicked, this, step(&DatabaseLogic::Last));
-    connect(find, &QPushButton::clicked, this, [this] { logic_.FindShape(); });
+    connect(find, &QPushButton::clicked, this, [this] {
+        if (LeaveRecord()) logic_.FindShape();
+    });
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, [this] {
         if (hooks_.ShowHelp) hooks_.ShowHelp(6000);
@@ -213,8 +233,28 @@ void TZeEditDbForm::DisplayDbShape() {
         edits_[i]->setText(i < values.size() ? Text(values[i]) : QString());
 }
 
+bool TZeEditDbForm::LeaveRecord() {
+    // Typed values are not dropped without a word.
+    const std::vector<std::string> values = logic_.RecordValues();
+    bool changed = false;
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        if (Bytes(edits_[i]->text()) != (i < values.size() ? values[i] : std::string())) changed = true;
+    if (!changed) return true;
+    const Answer a = prompter_.AskSaveChanges("Apply changes?", false);
+    if (a == Answer::Cancel || a == Answer::None) return false;
+    if (a == Answer::Yes) {
+        logic_.AcceptEnabled = true;
+        AcceptClick();
+    }
+    return true;
+}
+
 void TZeEditDbForm::SyncButtons() {
     for (QPushButton* b : recordButtons_) b->setEnabled(logic_.ButtonsEnabled);
+    {
+        const QSignalBlocker quiet(editToggle_);
+        editToggle_->setChecked(logic_.AcceptEnabled);
+    }
     accept_->setEnabled(logic_.AcceptEnabled && logic_.Panel == kFieldsPanel);
     panels_->setCurrentIndex(logic_.Panel - 1);
 }

@@ -45,6 +45,9 @@ public:
     QWidget* FieldsPanel() const { return fieldsInner_; }
     // The buttons' actions, as the window's clicks run them.
     void AcceptClick();
+    // Before the record changes: a value typed and not accepted is offered
+    // ("Apply changes?" Yes / No / Cancel); false when the user cancels.
+    bool LeaveRecord();
     void AddFieldOk(const QString& name, const QString& type, const QString& size);
     void PrintClick();
 
@@ -73,6 +76,7 @@ private:
     std::vector<QLabel*> labels_;
     std::vector<QPushButton*> recordButtons_;
     QPushButton* accept_;
+    QPushButton* editToggle_ = nullptr;
     QLineEdit* newName_;
     QComboBox* newType_;
     QLineEdit* newSize_;

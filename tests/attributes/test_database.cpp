@@ -326,3 +326,49 @@ TEST(DatabaseWindow, EditsFollowTheRecordAndAcceptNeedsCtrlRightClick) {
     w.LayerTableChanged();
     EXPECT_TRUE(db.Edits().empty());
 }
+
+// The editing a user can find: an Edit button for Accept, an Add Field
+// button, and typed values that are offered before the record changes.
+TEST(DatabaseWindow, EditAndAddFieldButtonsAndTypedValuesAreNotDropped) {
+    App();
+    LayerStore s;
+    MakeLayer(s, 3, 2);
+    ScriptedPrompter p;
+    AttributeWindows w(s, p, nullptr);
+    s.CurrentLayer = 1;
+    s.CurrentShape = 1;
+    w.ShowDatabase(kBrowseMode);
+    TZeEditDbForm& db = w.Database();
+    ASSERT_EQ(db.Edits().size(), 2u);
+    ASSERT_NE(db.Button("Edit"), nullptr);
+    EXPECT_FALSE(db.Button("Accept OK")->isEnabled());
+    db.Button("Edit")->click();
+    EXPECT_TRUE(db.Button("Accept OK")->isEnabled());
+
+    // A typed value and Next: Cancel stays on the record with the text.
+    const std::string before = s.ShapeLayers[1].Shapes[1].Values[1];
+    db.Edits()[1]->setText("typed");
+    p.answers = {Answer::Cancel};
+    db.Button("Next")->click();
+    EXPECT_EQ(db.Strip()->text(), "1");
+    EXPECT_EQ(db.Edits()[1]->text(), "typed");
+    EXPECT_EQ(s.ShapeLayers[1].Shapes[1].Values[1], before);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].value, "Apply changes?");
+    // No leaves it as it was; Yes applies it.
+    p.answers = {Answer::No};
+    db.Button("Next")->click();
+    EXPECT_EQ(db.Strip()->text(), "2");
+    EXPECT_EQ(s.ShapeLayers[1].Shapes[1].Values[1], before);
+    db.Edits()[1]->setText("kept");
+    p.answers = {Answer::Yes};
+    db.Button("Previous")->click();
+    EXPECT_EQ(db.Strip()->text(), "1");
+    EXPECT_EQ(s.ShapeLayers[1].Shapes[2].Values[1], "kept");
+    // Without a change nothing is asked.
+    db.Button("Next")->click();
+    EXPECT_EQ(p.shown.size(), 3u);
+
+    db.Button("Add Field...")->click();
+    EXPECT_EQ(db.Logic().Panel, kNewFieldPanel);
+}
