@@ -9,7 +9,9 @@
 #include <QToolBar>
 #include <iterator>
 
+#include "app/help.h"
 #include "app/main_window.h"
+#include "app/window_place.h"
 #include "soils/soil_window.h"
 #include "view/cbit_form.h"
 #include "view/label_prop_form.h"
@@ -200,9 +202,15 @@ void EditActions::Sync() {
     set("CopybmpMI", "CopyTB", loaded, false);
 }
 
+void EditActions::HelpAt(int context) {
+    Result r = ShowHelp(context, &w_);
+    if (!r) prompter_.ShowErrorText("Help is not available:\r\n" + r.reason);
+}
+
 void EditActions::CreateLayerClick(int type) {
     if (w_.Commands().Refused()) return;
     TCBitForm form(prompter_, &w_);
+    form.Help = [this] { HelpAt(13); };
     form.Initializer(1, store_.LayerFileName);
     if (form.exec() != QDialog::Accepted) return;  // Cancel makes nothing
     // New layers label in the font of the shape type box.
@@ -277,6 +285,10 @@ void EditActions::BuildPopup() {
         [this] {
             store_.MapChanged = true;  // a style change: the close offers the project save
             w_.Redraw();
+        },
+        [this](TLabelPropFrm& form) {
+            form.Help = [this] { HelpAt(5000); };
+            KeepWindowPlace(&form, &options_.WindowLeft[WinLabelProps], &options_.WindowTop[WinLabelProps]);
         });
     menu->addMenu(popupSetObject_);
     menu->addSeparator();

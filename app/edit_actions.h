@@ -41,6 +41,7 @@ private:
     QAction* A(const char* name) const;
     void Connect(const char* menuName, const char* buttonName, std::function<void()> fn);
     void CreateLayerClick(int type);
+    void HelpAt(int context);
     void MirrorViewTools();
     void BuildPopup();
     void UpdatePopup();

@@ -115,6 +115,9 @@ TZeEditForm::TZeEditForm(const MainWindowSetup& setup, QWidget* parent)
     // 4. Options: read the file, or write one with the defaults.
     if (setup.readOptions)
         LoadOrCreateOptions(options_, setup.optionsPath, programDir_, prompter_);
+    // The bitmap size and new layer name box opens where it was last closed
+    // (a spare slot of the options).
+    TCBitForm::KeepPlaceIn(&options_.WindowLeft[WinSpare7], &options_.WindowTop[WinSpare7]);
     FileHooks hooks;
     hooks.Redraw = [this] { DoRedraw(); };
     hooks.Hourglass = [this](bool on) {

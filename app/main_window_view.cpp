@@ -306,7 +306,11 @@ void TZeEditForm::ResizeBitmap(int w, int h) {
 void TZeEditForm::CreateSizeClick() {
     SetBitmapFollowsWindow(options_, false);
     Action("ResizeWindowMI")->setChecked(false);
-    if (!Refused() && RunCreateSizeDialog(prompter_, view_, this)) Redraw();
+    auto help = [this] {
+        Result r = ShowHelp(13, this);
+        if (!r) prompter_.ShowErrorText("Help is not available:\r\n" + r.reason);
+    };
+    if (!Refused() && RunCreateSizeDialog(prompter_, view_, this, help)) Redraw();
     CheckSizeItem();
 }
 

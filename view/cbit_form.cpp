@@ -11,6 +11,24 @@
 
 namespace zemba {
 
+namespace {
+std::int32_t* placeLeft = nullptr;
+std::int32_t* placeTop = nullptr;
+}  // namespace
+
+void TCBitForm::KeepPlaceIn(std::int32_t* left, std::int32_t* top) {
+    placeLeft = left;
+    placeTop = top;
+}
+
+void TCBitForm::done(int r) {
+    if (placeLeft && placeTop) {
+        *placeLeft = x();
+        *placeTop = y();
+    }
+    QDialog::done(r);
+}
+
 TCBitForm::TCBitForm(Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       prompter_(prompter),
@@ -26,7 +44,11 @@ TCBitForm::TCBitForm(Prompter& prompter, QWidget* parent)
     grid->addWidget(widthEdit_, 0, 1);
     grid->addWidget(heightLabel_, 1, 0);
     grid->addWidget(heightEdit_, 1, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (Help) Help();
+    });
+    if (placeLeft && placeTop) move(*placeLeft, *placeTop);
     connect(buttons, &QDialogButtonBox::accepted, this, &TCBitForm::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TCBitForm::reject);
     auto* box = new QVBoxLayout(this);
@@ -67,8 +89,9 @@ void TCBitForm::accept() {
     QDialog::accept();
 }
 
-bool RunCreateSizeDialog(Prompter& prompter, ViewState& view, QWidget* parent) {
+bool RunCreateSizeDialog(Prompter& prompter, ViewState& view, QWidget* parent, std::function<void()> help) {
     TCBitForm form(prompter, parent);
+    form.Help = std::move(help);
     form.Initializer(0);
     if (form.exec() != QDialog::Accepted) return false;
     return SetBitmapSize(view, form.EnteredWidth(), form.EnteredHeight());

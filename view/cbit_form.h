@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/ui.h"
@@ -30,8 +32,16 @@ public:
     // Layer mode: the text of the box (stored whichever button closed it).
     std::string EnteredText() const;
 
+    void done(int r) override;
+
     QLineEdit* WidthEdit() const { return widthEdit_; }
     QLineEdit* HeightEdit() const { return heightEdit_; }
+
+    // "Help" (context 13); the button does nothing without it.
+    std::function<void()> Help;
+    // Where every such window opens and is kept (the program options);
+    // both pointers must outlive the window.
+    static void KeepPlaceIn(std::int32_t* left, std::int32_t* top);
 
     // OK: in bitmap mode closes only when both boxes hold valid sizes.
     void accept() override;
@@ -51,6 +61,7 @@ private:
 // bitmap size and returns true (the caller then redraws). Cancel changes
 // nothing.
 struct ViewState;
-bool RunCreateSizeDialog(Prompter& prompter, ViewState& view, QWidget* parent = nullptr);
+bool RunCreateSizeDialog(Prompter& prompter, ViewState& view, QWidget* parent = nullptr,
+                         std::function<void()> help = {});
 
 }  // namespace zemba

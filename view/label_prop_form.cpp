@@ -137,7 +137,7 @@ void TLabelPropFrm::ShowSample() {
 
 QMenu* BuildSetObjectMenu(QWidget* menuParent, QWidget* dialogParent, LayerStore& store,
                           std::function<bool()> shapeSelected, std::function<void(std::function<void()>)> defer,
-                          std::function<void()> changed) {
+                          std::function<void()> changed, std::function<void(TLabelPropFrm&)> prepare) {
     auto* menu = new QMenu("Set current Object", menuParent);
     menu->setObjectName("SetCurrentObjectPMI");
     auto selected = [shapeSelected] { return shapeSelected && shapeSelected(); };
@@ -170,9 +170,10 @@ QMenu* BuildSetObjectMenu(QWidget* menuParent, QWidget* dialogParent, LayerStore
           ObjectStyleKind::PolyFill);
     QObject::connect(menu->addAction("Fill Color..."), &QAction::triggered, menu,
                      [colour, later] { later([colour] { colour(ObjectStyleKind::FillColor); }); });
-    auto label = [&store, selected, changed, owner] {
+    auto label = [&store, selected, changed, owner, prepare] {
         if (!BeginObjectLabel(store, selected())) return;
         TLabelPropFrm form(store, owner.data());
+        if (prepare) prepare(form);
         form.InitFromInfo(store.CurrentLayer, store.CurrentShape);
         if (form.exec() == QDialog::Accepted && changed) changed();
     };

@@ -51,10 +51,12 @@ private:
 // "Label..." opens the label window; `changed` runs after a change.
 // `menuParent` owns the menu; dialogs open over `dialogParent`, a window that
 // outlives the menu. `defer` runs an item's work once the menu has closed
-// (no deferral when empty).
+// (no deferral when empty). `prepare` sets up the label window before it
+// opens (its help, its place).
 QMenu* BuildSetObjectMenu(QWidget* menuParent, QWidget* dialogParent, LayerStore& store,
                           std::function<bool()> shapeSelected,
                           std::function<void(std::function<void()>)> defer = {},
-                          std::function<void()> changed = {});
+                          std::function<void()> changed = {},
+                          std::function<void(TLabelPropFrm&)> prepare = {});
 
 }  // namespace zemba
