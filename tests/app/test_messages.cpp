@@ -469,7 +469,7 @@ const std::vector<WindowHelp>& WindowHelps() {
           "Exit", "Help"}},
         {7000,
          {"Activate", "Locate", "Components", "Comp Water", "Comp Rock", "Plant", "HabitMgt",
-          "Soil", "Layer", "Map Selection", "Print database", "Help"}},
+          "Soil", "Layer", "Map Selection", "DB File Selector", "Print database", "Help"}},
         {8000,
          {"Quick DLG View", "DLG Import", "USDA NRCS db", "Shape Viewer", "Shape File Combine",
           "Shape Shifter", "Sundry Importer", "Help", "Close"}},
