@@ -528,7 +528,8 @@ const std::vector<WindowHelp>& WindowHelps() {
         {16000,
          {"Paper", "Include", "Map Size", "Paper Size", "Boundary Top", "Bottom", "Left", "Right",
           "Object Size Computation", "OSC", "Check Selected Size", "Set", "Width", "Height",
-          "Image X", "Image Y", "Scale", "Mover", "Scaled: little movement", "Mover Reset to 10,10",
+          "Image X", "Image Y", "Scale", "Page width", "Page height", "Mover", "Scaled: little movement",
+          "Mover Reset to 10,10",
           "Check Sizes.. data ready?", "Store Layout", "Print Preview", "Setup Printer.. bogus",
           "Help"}},
     };
