@@ -485,7 +485,7 @@ const std::vector<WindowHelp>& WindowHelps() {
           "Number items", "Add Map Attributes (blank)", "Shape file", "DXF Line Export",
           "DXF FileName.dxf", "LAYERNAME", "DXF Line Width", "OK to do it", "Help"}},
         {8200,
-         {"State Statsgo", "Data", "Shape", "Data directory", "Shape Directory", "NRI: Natsgo",
+         {"State Statsgo", "Data", "Shape", "OK", "Data directory", "Shape Directory", "NRI: Natsgo",
           "Natsgo Points", "Points Shape", "Points GO", "Help"}},
         {8300,
          {"File type", "View", "Shape File", "Data to Text File", "File size words", "Words read",
