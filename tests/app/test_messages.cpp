@@ -483,7 +483,7 @@ const std::vector<WindowHelp>& WindowHelps() {
           "Many Minor Codes, else: Major and Minor Code",
           "Soil: att(Nats), sym(Statsgo), xaa(Ssurgo) Attributes", "Ssurgo Special Feature",
           "Number items", "Add Map Attributes (blank)", "Shape file", "DXF Line Export",
-          "DXF FileName.dxf", "LAYERNAME", "DXF Line Width", "OK to do it", "Help"}},
+          "DXF FileName.dxf", "LAYERNAME", "DXF Line Width", "OK", "OK to do it", "Help"}},
         {8200,
          {"State Statsgo", "Data", "Shape", "OK", "Data directory", "Shape Directory", "NRI: Natsgo",
           "Natsgo Points", "Points Shape", "Points GO", "Help"}},
