@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <string>
 #include <vector>
@@ -399,18 +401,219 @@ TEST(Help, SectionsByContext) {
     EXPECT_NE(html.find("href=\"#ctx8000\""), std::string::npos);
 }
 
+namespace {
+
+// A help body as the reader sees it: tags dropped, the common entities
+// decoded, runs of white space made one blank.
+std::string HelpPlainText(const std::string& html) {
+    std::string out;
+    bool inTag = false;
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const char c = html[i];
+        if (c == '<') { inTag = true; out += ' '; continue; }
+        if (c == '>' && inTag) { inTag = false; continue; }
+        if (inTag) continue;
+        if (c == '&') {
+            const std::size_t semi = html.find(';', i);
+            if (semi != std::string::npos && semi - i <= 6) {
+                const std::string ent = html.substr(i, semi - i + 1);
+                out += ent == "&lt;" ? "<" : ent == "&gt;" ? ">" : ent == "&amp;" ? "&" : " ";
+                i = semi;
+                continue;
+            }
+        }
+        out += c;
+    }
+    std::string squeezed;
+    for (char c : out) {
+        const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+        if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
+        squeezed += blank ? ' ' : c;
+    }
+    return squeezed;
+}
+
+int WordCount(const std::string& plain) {
+    int n = 0;
+    bool inWord = false;
+    for (char c : plain) {
+        const bool blank = c == ' ';
+        if (!blank && !inWord) ++n;
+        inWord = !blank;
+    }
+    return n;
+}
+
+// The help contexts the program's windows open (their Help buttons and the
+// main window's Help), each with the captions of its window's controls, as
+// the window's code spells them (accelerator '&' dropped).
+struct WindowHelp {
+    int context;
+    std::vector<std::string> controls;
+};
+
+const std::vector<WindowHelp>& WindowHelps() {
+    static const std::vector<WindowHelp> list = {
+        {kHelpContents, {"Vector > Open...", "Layer Properties", "Classify Attributes", "Find"}},
+        {kHelpOptions,
+         {"Sounds", "Errors", "Warning", "Info", "Confirmation", "Completion", "Wav else beep",
+          "Message X,Y Location", "Selection Radius+1", "View Colors", "Defaults", "File", "Verts",
+          "Seed", "Open", "Save", "Clear", "Set 256", "Random", "Subvert", "Invert",
+          "Thumbnail Directory", "Size", "Fill", "Use Thumbnails", "Delete .bmp Thumbnails",
+          "Kill All Thumbs", "Extension Set"}},
+        {123, {"Print Log", "Save Log: Projectname.log", "Help"}},
+        {6000,
+         {"Shape #", "First", "Previous", "Next", "Last", "Find Shape", "Accept OK",
+          "Add a New Field", "Name", "DataType", "Size (if a String)", "Convert Field to MorZ",
+          "Numerical Field", "Measured", "Z Elevation", "Link Field", "to External Db", "Print",
+          "Exit", "Help"}},
+        {7000,
+         {"Activate", "Locate", "Components", "Comp Water", "Comp Rock", "Plant", "HabitMgt",
+          "Soil", "Layer", "Map Selection", "DB File Selector", "Print database", "Help"}},
+        {8000,
+         {"Quick DLG View", "DLG Import", "USDA NRCS db", "Shape Viewer", "Shape File Combine",
+          "Shape Shifter", "Sundry Importer", "Help", "Close"}},
+        {8010,
+         {"DLG File Selector", "DLG Name", "Date", "Scale 1:", "Points", "Areas", "Lines",
+          "Lines read", "Attributes P/A/L", "View selected Line(s)", "from", "Area", "Help"}},
+        {8100,
+         {"DLG File Selector", "DLG Path", "Shape Path", "Points in/out", "Areas in/out",
+          "Lines in/out", "Export Layer", "MPoint", "Skip First Area", "Skip Ssurgo Blank half",
+          "Single Attribute Code, Not Major+Minor pairs",
+          "Many Minor Codes, else: Major and Minor Code",
+          "Soil: att(Nats), sym(Statsgo), xaa(Ssurgo) Attributes", "Ssurgo Special Feature",
+          "Number items", "Add Map Attributes (blank)", "Shape file", "DXF Line Export",
+          "DXF FileName.dxf", "LAYERNAME", "DXF Line Width", "OK", "OK to do it", "Help"}},
+        {8200,
+         {"State Statsgo", "Data", "Shape", "OK", "Data directory", "Shape Directory", "NRI: Natsgo",
+          "Natsgo Points", "Points Shape", "Points GO", "Help"}},
+        {8300,
+         {"File type", "View", "Shape File", "Data to Text File", "File size words", "Words read",
+          "Points", "Islands", "Areas or Lines", "Help"}},
+        {8400, {"Open", "Shape File", "Objects", "Total Objects", "OK", "Must be same file type", "Help"}},
+        {8500,
+         {"Copy and Combine selected Lines into a Polygon in this layer",
+          "Copy selected Object into this layer", "Move selected Object into this layer", "Lines:",
+          "Shift", "Help"}},
+        {8600,
+         {"Data Types Not Transformed: SDTS, TIGER(R), DOT BTS, DXF, CDF HDF, ...", "SDTS", "TIGER",
+          "DOT BTS", "DXF", "Help"}},
+        {9000,
+         {"Layer", "Field", "Number of Classes", "Symbol", "Color", "Both", "Statistical Breaks",
+          "Equal", "Quantiles", "Start", "Finish", "Unique Values", "Class breaks", "Set Values",
+          "Set Classes", "Cancel", "Apply", "Close", "Help"}},
+        {11000,
+         {"Find features in", "Search for ___", "Text", "Select a Value", "Field Values", "Within",
+          "Larger then", "Smaller than", "Surrounded by", "Next to", "Units", "Kilometers",
+          "Meters", "Miles", "Feet", "of shapes in these layers", "Spatial", "Zoom", "Highlight",
+          "Box All", "ID", "Close", "Help"}},
+        {12000,
+         {"Up", "Down", "Delete", "Style", "Visible", "Edit able", "Outlined", "Line Width",
+          "Shape Color", "Line Color", "Labels", "Labeled?", "Background", "Background Color",
+          "Font", "o+=>", "Label as Selected", "Skip overlapping labels", "Apply", "Reset", "OK",
+          "Help"}},
+        {14000,
+         {"Legend Text", "Font", "Load", "Save", "Legend Bitmaps", "Drawn by the program",
+          "Path and File Name", "Grids", "None", "Lat Long", "UTM Grid", "Map Location", "State",
+          "Country", "Variable", "Legendary", "Field Generator", "Symbol Set", "Symbol Control",
+          "Map Selections Finished", "Validate / Save", "Help"}},
+        {15000,
+         {"Name", "Date", "Revision", "Scale", "Quadrangle", "ProductType", "PreProcessing",
+          "Resampling", "Category", "Projection", "Units", "UTM Zone", "Map in Northern Hemisphere?",
+          "State Plane Zone", "Datum", "Spheroid", "Projection Parameters", "Projection is Valid",
+          "Coordinates Valid", "Extent", "Metadata File Name", "DMS", "DMS to DD", "Save",
+          "Layers order", "+ Attributes", "Display", "Accept", "IsProjected", "NeverProjected",
+          "IgnoreDatum", "IgnoreErrors", "Project", "Select Layer for Information", "Convert",
+          "0: Geo", "Help"}},
+        {16000,
+         {"Paper", "Include", "Map Size", "Paper Size", "Boundary Top", "Bottom", "Left", "Right",
+          "Object Size Computation", "OSC", "Check Selected Size", "Set", "Width", "Height",
+          "Image X", "Image Y", "Scale", "Page width", "Page height", "Mover", "Scaled: little movement",
+          "Mover Reset to 10,10",
+          "Check Sizes.. data ready?", "Store Layout", "Print Preview", "Setup Printer.. bogus",
+          "Help"}},
+    };
+    return list;
+}
+
+// Every number a window hands to its help: helpRequested(N), help(N),
+// Help(N), HelpRow("...", N) and the named "kSomethingHelp = N" in the
+// windows' sources.
+std::vector<int> ContextsOpenedInCode(const std::string& root) {
+    const char* files[] = {"app/style_actions.cpp",         "attributes/database_window.cpp",
+                           "convert/transformer_window.cpp", "soils/soil_window.cpp",
+                           "output/legend_form.cpp",         "output/print_layout_form.cpp",
+                           "mapping/map_form.cpp",           "mapping/proj_messages_form.cpp",
+                           "mapping/map_form.h",             "app/options_window.cpp"};
+    std::vector<int> found;
+    for (const char* f : files) {
+        const std::string code = zemba::test::ReadFileBytes(root + f);
+        EXPECT_FALSE(code.empty()) << f;
+        for (const char* call : {"helpRequested(", "help(", "Help(", "HelpRow(", "Help = "}) {
+            for (std::size_t at = code.find(call); at != std::string::npos; at = code.find(call, at + 1)) {
+                std::size_t p = at + std::strlen(call);
+                if (code.compare(p, 1, "\"") == 0) {  // HelpRow("Name", N)
+                    const std::size_t comma = code.find(',', p);
+                    if (comma == std::string::npos || comma - p > 40) continue;
+                    p = comma + 1;
+                }
+                while (p < code.size() && code[p] == ' ') ++p;
+                if (p < code.size() && std::isdigit(static_cast<unsigned char>(code[p])))
+                    found.push_back(std::atoi(code.c_str() + p));
+            }
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
 TEST(Help, ShippedFileCoversTheWindowContexts) {
-    const std::string text =
-        zemba::test::ReadFileBytes(std::string(ZEMBA_SAMPLES) + "/../../app/zembahelp.hlp");
+    const std::string root = std::string(ZEMBA_SAMPLES) + "/../../";
+    const std::string text = zemba::test::ReadFileBytes(root + "app/zembahelp.hlp");
     ASSERT_FALSE(text.empty());
     const std::vector<HelpSection> s = ParseHelpFile(text);
+    auto section = [&s](int ctx) -> const HelpSection* {
+        for (const HelpSection& h : s)
+            if (h.context == ctx) return &h;
+        return nullptr;
+    };
     for (int ctx : {kHelpContents, kHelpMainWindow, kHelpOptions, kHelpMessages, 13, 123, 5000,
                     6000, 7000, 8000, 8010, 8100, 8200, 8300, 8400, 8500, 8600, 9000, 11000,
-                    12000, 14000, 15000, 16000}) {
-        bool found = false;
-        for (const HelpSection& h : s) found = found || h.context == ctx;
-        EXPECT_TRUE(found) << "help context " << ctx;
+                    12000, 14000, 15000, 16000})
+        EXPECT_NE(section(ctx), nullptr) << "help context " << ctx;
+
+    // Each window's section is a page of the manual: real length, no
+    // placeholder, and every control of the window named in it.
+    for (const WindowHelp& w : WindowHelps()) {
+        const HelpSection* h = section(w.context);
+        ASSERT_NE(h, nullptr) << "help context " << w.context;
+        const std::string plain = HelpPlainText(h->body);
+        EXPECT_GE(WordCount(plain), 80) << "help context " << w.context << " is too short";
+        EXPECT_EQ(plain.find("Not available yet"), std::string::npos) << "help context " << w.context;
+        for (const std::string& control : w.controls)
+            EXPECT_NE(plain.find(control), std::string::npos)
+                << "help context " << w.context << " does not name \"" << control << "\"";
     }
+
+    // A window that opens a context this test does not know fails here, so
+    // a new window's help cannot be left unwritten.
+    const std::vector<int> opened = ContextsOpenedInCode(root);
+    EXPECT_GE(opened.size(), 15u);
+    for (int ctx : opened) {
+        bool listed = false;
+        for (const WindowHelp& w : WindowHelps()) listed = listed || w.context == ctx;
+        EXPECT_TRUE(listed) << "a window opens help context " << ctx << " that the manual test does not list";
+    }
+}
+
+TEST(Help, PlainTextOfAHelpBody) {
+    EXPECT_EQ(HelpPlainText("<p>Open <b>Vector &gt; Open...</b>\n  and &amp; go</p>"),
+              "Open Vector > Open... and & go ");
+    EXPECT_EQ(WordCount(" Open Vector > Open... "), 4);
+    EXPECT_EQ(WordCount(""), 0);
+    // A stray "&" without an entity stays as it is.
+    EXPECT_EQ(HelpPlainText("A & B"), "A & B");
 }
 
 TEST(Help, MissingFileIsAReasonNotACrash) {
