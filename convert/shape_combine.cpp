@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/attributes.h"
+#include "core/dbf_table.h"
 #include "core/file_io.h"
 #include "core/layer_save.h"
 #include "core/layer_store.h"
@@ -11,6 +12,29 @@
 
 namespace zemba {
 namespace {
+
+// The loader shows a blank text cell as "Null" (and one starting with a
+// zero byte as "x"); written back those would become the words. Such cells
+// get their text from the table itself, so a blank stays blank.
+void KeepBlankTexts(ShpLayer& L, const std::string& dbf) {
+    if (!FileExists(dbf)) return;
+    DBFHandle h = DBFOpen(dbf.c_str(), "rb");
+    if (!h) return;
+    const int rows = std::min(DBFGetRecordCount(h), L.NumRecords);
+    const int nFields = std::min<int>(DBFGetFieldCount(h), L.NumFields);
+    for (int f = 0; f < nFields; ++f) {
+        if (L.Fields[f].DataType != ftString) continue;
+        for (int r = 0; r < rows; ++r) {
+            auto& values = L.Shapes[r + 1].Values;
+            if (static_cast<std::size_t>(f) >= values.size() || (values[f] != "Null" && values[f] != "x")) continue;
+            const char* raw = DBFReadStringAttribute(h, r, f);
+            std::string t = raw ? raw : "";
+            while (!t.empty() && t.back() == ' ') t.pop_back();
+            values[f] = t;
+        }
+    }
+    DBFClose(h);
+}
 
 // Reads a shapefile and its table (when it has one) into a new slot.
 Result OpenInto(LayerStore& store, const std::string& path, Progress& progress) {
@@ -25,6 +49,7 @@ Result OpenInto(LayerStore& store, const std::string& path, Progress& progress) 
         const std::string prj = CompanionFile(path, ".prj");
         store.ShapeLayers[store.CurrentLayer].Prj = FileExists(prj) ? ReadSmallTextFile(prj) : std::string();
     }
+    if (r) KeepBlankTexts(store.ShapeLayers[store.CurrentLayer], CompanionFile(path, ".dbf"));
     if (!r) {
         store.RollBackAppend();
         return Result::Fail(path + ": " + r.reason);
@@ -43,6 +68,28 @@ int FindField(const std::vector<FieldDefRec>& fields, const std::string& name) {
     for (std::size_t f = 0; f < fields.size(); ++f)
         if (UpperCase(fields[f].Name) == UpperCase(name)) return static_cast<int>(f);
     return -1;
+}
+
+// A field of both tables as one that holds the values of both: the same
+// dBase type (character, number, logical, date), the wider width, and for
+// numbers the more digits either side of the point. False when the types
+// differ.
+bool Join(FieldDefRec& mine, const FieldDefRec& other) {
+    const NativeField x = NativeFieldFor(mine), y = NativeFieldFor(other);
+    if (x.type != y.type) return false;
+    if (x.type != 'N') {
+        mine.Size = std::max(x.width, y.width);
+        return true;
+    }
+    const int decimals = std::max(x.decimals, y.decimals);
+    auto whole = [](const NativeField& n) { return n.width - n.decimals - (n.decimals > 0 ? 1 : 0); };
+    const int width = std::min(254, std::max(whole(x), whole(y)) + decimals + (decimals > 0 ? 1 : 0));
+    const bool real = decimals > 0 || mine.DataType == ftFloat || other.DataType == ftFloat ||
+                      mine.DataType == ftCurrency || other.DataType == ftCurrency;
+    mine.DataType = real ? ftFloat : width <= 4 ? ftSmallint : width <= 9 ? ftInteger : ftLargeint;
+    mine.Size = width;
+    mine.Precision = decimals;
+    return true;
 }
 
 bool Has(const ShpLayer& L) { return L.Shapes3.size() == L.Shapes.size(); }
@@ -72,7 +119,9 @@ Result CombineShapeFiles(const std::string& a, const std::string& b, const std::
     if (A.ShapeType != B.ShapeType)
         return Result::Fail("the files are not of the same shape type: " + a + " is type " +
                             std::to_string(A.ShapeType) + ", " + b + " is type " + std::to_string(B.ShapeType));
-    if (Trimmed(A.Prj) != Trimmed(B.Prj))
+    // A file without a .prj says nothing of its system: it takes the other's.
+    if (Trimmed(A.Prj).empty()) A.Prj = B.Prj;
+    if (!Trimmed(B.Prj).empty() && Trimmed(A.Prj) != Trimmed(B.Prj))
         return Result::Fail(b + " is in another coordinate system than " + a +
                             " (their .prj files differ): reproject it first");
 
@@ -85,10 +134,8 @@ Result CombineShapeFiles(const std::string& a, const std::string& b, const std::
         int at = FindField(fields, bf.Name);
         if (at >= 0) {
             FieldDefRec& mine = fields[at];
-            if (mine.DataType != bf.DataType)
+            if (!Join(mine, bf))
                 return Result::Fail("field " + bf.Name + " has a different type in " + b + " than in " + a);
-            mine.Size = std::max(mine.Size, bf.Size);
-            mine.Precision = std::max(mine.Precision, bf.Precision);
         } else {
             at = static_cast<int>(fields.size());
             fields.push_back(bf);

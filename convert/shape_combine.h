@@ -21,7 +21,8 @@ Result SummarizeShapeFile(const std::string& path, ShapeFileSummary& out);
 // Writes `a` then `b` as `out` (.shp, .shx, .dbf and the first file's .prj
 // and .cpg), all committed together. Refused, with nothing written, when the
 // shape types differ, when a field of one name has different types in the
-// two tables, or when the second file's .prj differs from the first's.
+// two tables, or when the second file's .prj differs from the first's (a
+// file without a .prj takes the other's).
 Result CombineShapeFiles(const std::string& a, const std::string& b, const std::string& out, Progress& progress);
 
 }  // namespace zemba
