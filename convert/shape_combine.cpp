@@ -125,6 +125,12 @@ Result CombineShapeFiles(const std::string& a, const std::string& b, const std::
         return Result::Fail(b + " is in another coordinate system than " + a +
                             " (their .prj files differ): reproject it first");
 
+    // Texts in two encodings cannot share one table.
+    if (Trimmed(A.CodePage).empty()) A.CodePage = B.CodePage;
+    if (!Trimmed(B.CodePage).empty() && UpperCase(Trimmed(A.CodePage)) != UpperCase(Trimmed(B.CodePage)))
+        return Result::Fail("the tables of " + a + " and " + b + " are in different encodings (their .cpg files say " +
+                            Trimmed(A.CodePage) + " and " + Trimmed(B.CodePage) + ")");
+
     // The fields: the first file's, then those only the second has. A field
     // of both keeps the wider width.
     std::vector<FieldDefRec> fields = A.Fields;

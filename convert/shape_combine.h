@@ -22,7 +22,8 @@ Result SummarizeShapeFile(const std::string& path, ShapeFileSummary& out);
 // and .cpg), all committed together. Refused, with nothing written, when the
 // shape types differ, when a field of one name has different types in the
 // two tables, or when the second file's .prj differs from the first's (a
-// file without a .prj takes the other's).
+// file without a .prj takes the other's), or when their .cpg files name
+// different encodings.
 Result CombineShapeFiles(const std::string& a, const std::string& b, const std::string& out, Progress& progress);
 
 }  // namespace zemba

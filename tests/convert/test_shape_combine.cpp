@@ -139,6 +139,14 @@ TEST(ShapeCombine, RefusalsNameTheirCauseAndWriteNothing) {
     WriteFileBytes(dir.file("other.prj"), "PROJCS[\"NAD_1983_UTM_Zone_17N\"]");
     EXPECT_EQ(Combine(DataPath("nc.shp") + " " + dir.file("other.shp") + " " + dir.file("o.shp"), err, dir), 1);
     EXPECT_NE(err.find(".prj files differ"), std::string::npos) << err;
+    // Tables in two encodings.
+    WriteFileBytes(dir.file("other.prj"), ReadFileBytes(DataPath("nc.prj")));
+    WriteFileBytes(dir.file("other.cpg"), "UTF-8");
+    CopySample("nc", dir.path());
+    WriteFileBytes(dir.file("nc.prj"), ReadFileBytes(DataPath("nc.prj")));
+    WriteFileBytes(dir.file("nc.cpg"), "ISO-8859-1\n");
+    EXPECT_EQ(Combine(dir.file("nc.shp") + " " + dir.file("other.shp") + " " + dir.file("o.shp"), err, dir), 1);
+    EXPECT_NE(err.find("different encodings"), std::string::npos) << err;
     // A missing input, and usage.
     EXPECT_EQ(Combine(DataPath("nc.shp") + " " + dir.file("none.shp") + " " + dir.file("o.shp"), err, dir), 1);
     EXPECT_NE(err.find("none.shp"), std::string::npos) << err;
