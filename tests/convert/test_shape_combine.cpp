@@ -153,3 +153,26 @@ TEST(ShapeCombine, RefusalsNameTheirCauseAndWriteNothing) {
     EXPECT_EQ(Combine(DataPath("nc.shp") + " " + DataPath("nc.shp"), err, dir), 2);
     for (const char* ext : {".shp", ".shx", ".dbf", ".prj"}) EXPECT_FALSE(FileExistsAny(dir.file(std::string("o") + ext)));
 }
+
+TEST(ShapeCombine, MeasuresAndHeightsOfTheSecondFileAreKept) {
+    TempDir dir;
+    std::string err;
+    for (const std::string t : {"pointm", "polygonz"}) {
+        const std::string out = dir.file(t + ".shp");
+        ASSERT_EQ(Combine(DataPath("types/" + t + ".shp") + " " + DataPath("types/" + t + ".shp") + " " + out, err, dir), 0)
+            << err;
+        LayerStore one, two;
+        ASSERT_TRUE(OpenShapefile(one, DataPath("types/" + t + ".shp")));
+        ASSERT_TRUE(OpenShapefile(two, out));
+        const ShpLayer &a = one.ShapeLayers[1], &b = two.ShapeLayers[1];
+        ASSERT_EQ(b.NumRecords, 2 * a.NumRecords);
+        for (int k = 1; k <= a.NumRecords; ++k) {
+            const ShpObj3* x = a.KeptZM(k);
+            const ShpObj3* y = b.KeptZM(k + a.NumRecords);
+            ASSERT_TRUE(x && y) << t << " " << k;
+            EXPECT_EQ(y->MMax, x->MMax);
+            EXPECT_EQ(y->ZMax, x->ZMax);
+            if (x->NumParts > 0) EXPECT_EQ(y->Parts[1].Pts[3].Z, x->Parts[1].Pts[3].Z);
+        }
+    }
+}
