@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "convert/dlg_to_dxf.h"
+#include "convert/shape_combine.h"
 #include "convert/shape_viewer.h"
 #include "convert/soil_tables.h"
 #include "core/attributes.h"
@@ -404,7 +405,9 @@ QWidget* TTransformer::BuildCombinePage() {
     page->setObjectName("ShapeCombineHelpPage");
     auto* g = new QGridLayout(page);
     for (int k = 0; k < 2; ++k) {
-        g->addWidget(Button(k ? "ShapeCombineOpen2" : "ShapeCombineOpen1", "Open", "Shape File Selector"), k, 0);
+        auto* open = Button(k ? "ShapeCombineOpen2" : "ShapeCombineOpen1", "Open", "Shape File Selector");
+        connect(open, &QPushButton::clicked, this, [this, k] { CombineOpenClick(k); });
+        g->addWidget(open, k, 0);
         g->addWidget(Edit(k ? "ShapeCombineName2" : "ShapeCombineName1", "Shape File"), k, 1);
         g->addWidget(new QLabel("Objects"), k, 2);
         g->addWidget(Edit(k ? "ShapeCombineObjects2" : "ShapeCombineObjects1", "0", true), k, 3);
@@ -416,10 +419,14 @@ QWidget* TTransformer::BuildCombinePage() {
     g->addWidget(name, 3, 1);
     auto* ok = Button("ShapeCombineOK", "OK", "All set to Export?");
     ok->setEnabled(false);
+    connect(ok, &QPushButton::clicked, this, &TTransformer::CombineOKClick);
     g->addWidget(ok, 3, 3);
     auto* types = new QHBoxLayout;
     for (int k = 0; k < 3; ++k) {
-        QGroupBox* box = ShapeTypeGroup(this, k == 0 ? "CombineRG1" : k == 1 ? "CombineRG2" : "CombineRG3", nullptr);
+        QGroupBox* box = ShapeTypeGroup(this, k == 0 ? "CombineRG1" : k == 1 ? "CombineRG2" : "CombineRG3",
+                                        &combineTypes_[k]);
+        // The groups show the files' types; the user does not set them.
+        for (QAbstractButton* b : combineTypes_[k]->buttons()) b->setEnabled(false);
         if (k == 1) box->setToolTip("Must be same file type");
         types->addWidget(box);
     }
@@ -459,6 +466,98 @@ QWidget* TTransformer::BuildSundryPage() {
     v->addStretch();
     v->addWidget(HelpRow("SundryImporterHelpBtn", 8600), 0, Qt::AlignRight);
     return page;
+}
+
+void TTransformer::CombineOpenClick(int k) {
+    std::string chosen = prompter_.ChooseOpenFile("Shape File Selector", shapeDir_, "Shape File (*.shp)|*.shp");
+    if (chosen.empty()) return;
+    CombineFile(k, chosen);
+}
+
+void TTransformer::CombineFile(int k, const std::string& path) {
+    if (k < 0 || k > 1) return;
+    ShapeFileSummary sum;
+    Result r = SummarizeShapeFile(path, sum);
+    auto* name = findChild<QLineEdit*>(k ? "ShapeCombineName2" : "ShapeCombineName1");
+    auto* count = findChild<QLineEdit*>(k ? "ShapeCombineObjects2" : "ShapeCombineObjects1");
+    if (!r) {
+        combinePath_[k].clear();
+        combine_[k] = ShapeFileSummary{};
+        name->setText("Shape File");
+        count->setText("0");
+        UpdateCombine();
+        prompter_.ShowErrorText(r.reason);
+        return;
+    }
+    combinePath_[k] = path;
+    combine_[k] = sum;
+    shapeDir_ = DirectoryPart(path);
+    name->setText(FileQ(FileNamePart(path)));
+    count->setText(QString::number(sum.Objects));
+    const int item = ShapeFileTypeItem(sum.ShapeType);
+    if (item >= 0) combineTypes_[k]->button(item)->setChecked(true);
+    // The export name: the two names joined, beside the first, until the
+    // user types one of their own.
+    auto* out = findChild<QLineEdit*>("ShapeCombineExportName");
+    if (!combinePath_[0].empty() && !combinePath_[1].empty() &&
+        (out->text() == "ShapeNameEdit" || out->text().isEmpty() || FileS(out->text()) == lastCombineName_)) {
+        auto stem = [](const std::string& p) {
+            std::string n = FileNamePart(p);
+            return n.size() > 4 ? n.substr(0, n.size() - 4) : n;
+        };
+        lastCombineName_ = DirectoryPart(combinePath_[0]) + stem(combinePath_[0]) + "_" + stem(combinePath_[1]) + ".shp";
+        out->setText(FileQ(lastCombineName_));
+    }
+    UpdateCombine();
+}
+
+void TTransformer::UpdateCombine() {
+    const bool both = !combinePath_[0].empty() && !combinePath_[1].empty();
+    const bool same = both && combine_[0].ShapeType == combine_[1].ShapeType;
+    findChild<QLineEdit*>("ShapeCombineTotal")
+        ->setText(QString::number(std::int64_t(combine_[0].Objects) + combine_[1].Objects));
+    findChild<QPushButton*>("ShapeCombineOK")->setEnabled(same);
+    const int item = ShapeFileTypeItem(combine_[0].ShapeType);
+    if (same && item >= 0) combineTypes_[2]->button(item)->setChecked(true);
+    if (both && !same) {
+        auto kind = [](std::int32_t t) {
+            const int i = ShapeFileTypeItem(t);
+            return i >= 0 ? std::string(kShapeViewerTypeItems[i]) : "type " + std::to_string(t);
+        };
+        hints_->setText(Q("Must be same file type: " + FileNamePart(combinePath_[0]) + " holds " +
+                          kind(combine_[0].ShapeType) + ", " + FileNamePart(combinePath_[1]) + " holds " +
+                          kind(combine_[1].ShapeType)));
+    } else if (same) {
+        hints_->setText("All set to Export?");
+    }
+}
+
+void TTransformer::CombineOKClick() {
+    if (combinePath_[0].empty() || combinePath_[1].empty()) return;
+    std::string out = FileS(findChild<QLineEdit*>("ShapeCombineExportName")->text().trimmed());
+    if (out.empty() || out == "ShapeNameEdit") {
+        prompter_.ShowErrorText("Give the Shape File name to export");
+        return;
+    }
+    if (out.find('/') == std::string::npos) out = DirectoryPart(combinePath_[0]) + out;
+    if (UpperCase(out.size() >= 4 ? out.substr(out.size() - 4) : out) != ".SHP") out += ".shp";
+    if (out == combinePath_[0] || out == combinePath_[1]) {
+        prompter_.ShowErrorText(out + " is one of the files being combined: give another name");
+        return;
+    }
+    if (FileExistsAny(out) && prompter_.AskYesNoText(out + " exists. Replace it?") != Answer::Yes) return;
+    auto* ok = findChild<QPushButton*>("ShapeCombineOK");
+    ok->setEnabled(false);
+    hints_->setText("Combining...");
+    Result r = CombineShapeFiles(combinePath_[0], combinePath_[1], out, *progress_);
+    ok->setEnabled(true);
+    if (!r) {
+        hints_->setText("Not combined");
+        prompter_.ShowErrorText(r.reason);
+        return;
+    }
+    hints_->setText(Q(std::to_string(std::int64_t(combine_[0].Objects) + combine_[1].Objects) + " objects written to " +
+                      FileNamePart(out)));
 }
 
 void TTransformer::ShapeViewOpenClick() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "convert/dlg_to_shp.h"
+#include "convert/shape_combine.h"
 #include "core/ui.h"
 
 class QButtonGroup;
@@ -58,6 +59,11 @@ public:
     void StateStatsgoBtnShapeClick();
     void StateStatsgoShapeFile(const std::string& path);
     void StateStatsgoBtnGOClick();
+    // "Shape File Combine": the two selectors (k = 0, 1), the choosing of a
+    // file for one, and OK.
+    void CombineOpenClick(int k);
+    void CombineFile(int k, const std::string& path);
+    void CombineOKClick();
 
 signals:
     void helpRequested(int context);
@@ -81,6 +87,7 @@ private:
     QLineEdit* Edit(const char* name, const char* text = "", bool readOnly = false);
     void ShowPicture(const DlgPicture& picture, QLabel* target = nullptr);
     void ExclusiveAttribute(QCheckBox* checked);
+    void UpdateCombine();
 
     Prompter& prompter_;
     std::string& dlgDir_;
@@ -96,6 +103,9 @@ private:
     QPlainTextEdit* shapeViewMemo_ = nullptr;
     QPlainTextEdit* soilMemo_ = nullptr;
     QButtonGroup* shapeTypeGroup_ = nullptr;
+    std::string combinePath_[2], lastCombineName_;
+    ShapeFileSummary combine_[2];
+    QButtonGroup* combineTypes_[3] = {nullptr, nullptr, nullptr};
 
     QTabWidget* pages_ = nullptr;
     QLabel* hints_ = nullptr;

@@ -131,3 +131,51 @@ TEST(Transformer, ImportQuickViewAndExports) {
     w.DLGShapeExportBtnClick();
     EXPECT_EQ(p.Count(MsgFamily::Error, 6), 1);
 }
+
+TEST(Transformer, ShapeFileCombinePage) {
+    App();
+    TempDir dir;
+    CopySample("nc", dir.path());
+    ScriptedPrompter p;
+    std::string dlgDir, shapeDir = dir.path() + "/";
+    TTransformer w(p, dlgDir, shapeDir);
+    w.show();
+    auto* ok = w.findChild<QPushButton*>("ShapeCombineOK");
+    auto click = [&](const char* button, const std::string& file) {
+        p.files.push_back(file);
+        w.findChild<QPushButton*>(button)->click();
+    };
+    EXPECT_FALSE(ok->isEnabled());
+    click("ShapeCombineOpen1", dir.file("nc.shp"));
+    EXPECT_EQ(Text(w, "ShapeCombineObjects1"), "100");
+    EXPECT_EQ(Text(w, "ShapeCombineTotal"), "100");
+    EXPECT_FALSE(ok->isEnabled());  // one file is not enough
+
+    // A point file with the polygons: refused, and the hint says why.
+    click("ShapeCombineOpen2", DataPath("types/point.shp"));
+    EXPECT_FALSE(ok->isEnabled());
+    const std::string hint = w.findChild<QLabel*>("THints")->text().toStdString();
+    EXPECT_NE(hint.find("Must be same file type"), std::string::npos) << hint;
+    EXPECT_NE(hint.find("Points"), std::string::npos) << hint;
+
+    // nc twice: 200 objects, the export named after both, written on OK.
+    click("ShapeCombineOpen2", dir.file("nc.shp"));
+    EXPECT_EQ(Text(w, "ShapeCombineObjects2"), "100");
+    EXPECT_EQ(Text(w, "ShapeCombineTotal"), "200");
+    EXPECT_EQ(Text(w, "ShapeCombineExportName"), dir.file("nc_nc.shp"));
+    ASSERT_TRUE(ok->isEnabled());
+    w.findChild<QLineEdit*>("ShapeCombineExportName")->setText("both");
+    ok->click();
+    LayerStore s;
+    ASSERT_TRUE(OpenShapefile(s, dir.file("both.shp")));
+    EXPECT_EQ(s.ShapeLayers[1].NumRecords, 200);
+    EXPECT_EQ(s.ShapeLayers[1].Shapes[200].Values, s.ShapeLayers[1].Shapes[100].Values);
+    EXPECT_NE(w.findChild<QLabel*>("THints")->text().toStdString().find("200 objects"), std::string::npos);
+
+    // A file that is no shapefile clears its selector and says so.
+    WriteFileBytes(dir.file("bad.shp"), "not a shapefile");
+    click("ShapeCombineOpen2", dir.file("bad.shp"));
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_EQ(Text(w, "ShapeCombineObjects2"), "0");
+    EXPECT_EQ(Text(w, "ShapeCombineTotal"), "100");
+}
