@@ -172,7 +172,9 @@ TEST(ShapeCombine, MeasuresAndHeightsOfTheSecondFileAreKept) {
             ASSERT_TRUE(x && y) << t << " " << k;
             EXPECT_EQ(y->MMax, x->MMax);
             EXPECT_EQ(y->ZMax, x->ZMax);
-            if (x->NumParts > 0) EXPECT_EQ(y->Parts[1].Pts[3].Z, x->Parts[1].Pts[3].Z);
+            if (x->NumParts > 0) {
+                EXPECT_EQ(y->Parts[1].Pts[3].Z, x->Parts[1].Pts[3].Z);
+            }
         }
     }
 }
