@@ -279,3 +279,12 @@ TEST_F(SafetyWindow, StylesSurviveTheLayerBoxAndASaveAndReopen) {
 }
 
 }  // namespace
+
+TEST_F(SafetyWindow, TheWindowCanBeNarrow) {
+    OpenNc();
+    form->show();
+    form->resize(520, 400);
+    Pump(50);
+    EXPECT_LE(form->width(), 560);
+    EXPECT_LE(form->minimumSizeHint().width(), 560);
+}
