@@ -1,6 +1,7 @@
 #include "view/cbit_form.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,13 +70,13 @@ void TCBitForm::Initializer(int mode, const std::string& layerName) {
     } else {
         setWindowTitle("Create New Layer");
         widthLabel_->setText("New Layer Name");
-        widthEdit_->setText(QString::fromLatin1(layerName.c_str()));
+        widthEdit_->setText(QFile::decodeName(layerName.c_str()));  // a file name
         heightLabel_->hide();
         heightEdit_->hide();
     }
 }
 
-std::string TCBitForm::EnteredText() const { return widthEdit_->text().toLatin1().toStdString(); }
+std::string TCBitForm::EnteredText() const { return QFile::encodeName(widthEdit_->text()).toStdString(); }
 
 void TCBitForm::accept() {
     if (mode_ == 0) {

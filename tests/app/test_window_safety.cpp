@@ -164,7 +164,7 @@ TEST_F(SafetyWindow, LayersMadeFromThePopupTakeFeatures) {
         QString layerItem, featureItem, name;
         int type;
     };
-    const Case cases[] = {{"Create Point Layer", "Create Point", "pts", 1},
+    const Case cases[] = {{"Create Point Layer", "Create Point", QString::fromUtf8("p\xC3\xBCnkte"), 1},
                           {"Create Line Layer", "Create Line", "lns", 3},
                           {"Create Area Polygon Layer", "Create Area Polygon", "areas", 5},
                           {"Create Text Layer", "Create Text label (pt)", "texts", 2}};
@@ -179,6 +179,8 @@ TEST_F(SafetyWindow, LayersMadeFromThePopupTakeFeatures) {
         ASSERT_EQ(store.LayerCount, before + 1);
         const int made = store.LayerCount;
         EXPECT_EQ(store.ShapeLayers[made].ShapeType, c.type);
+        // The name is the file system's bytes, not Latin-1.
+        EXPECT_EQ(store.ShapeLayers[made].ShpName, c.name.toStdString() + ".shp");
 
         onDialog = {};
         RunPopup({"Create PLAT", c.featureItem});
