@@ -3,6 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -282,6 +285,23 @@ namespace {
 constexpr int kDialogWidth = 900;
 constexpr int kDialogHeight = 560;
 
+// The size, type and date columns as wide as what they show ("45.2 KiB",
+// "09/12/2026 16:07"), not cut to dots; the name takes the rest.
+void FitColumns(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto fit = [&dialog] {
+        if (auto* view = dialog.findChild<QTreeView*>("treeView")) {
+            view->header()->setStretchLastSection(false);
+            for (int c = 1; c < view->model()->columnCount(); ++c) view->resizeColumnToContents(c);
+            view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        }
+    };
+    fit();
+    if (auto* model = dialog.findChild<QFileSystemModel*>())
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, &dialog, [fit](const QString&) { fit(); });
+}
+
 QStringList NameFilters(const std::string& filter) {
     const QString f = QString::fromLatin1(QtFileFilter(filter).c_str());
     return f.isEmpty() ? QStringList() : f.split(QStringLiteral(";;"));
@@ -296,6 +316,7 @@ std::string QtPrompter::ChooseOpenFile(const std::string& title, const std::stri
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFilters(filter));
     dialog.resize(kDialogWidth, kDialogHeight);
+    FitColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return FromLocalPath(dialog.selectedFiles().first());
 }
@@ -318,6 +339,7 @@ std::string QtPrompter::ChooseSaveFile(const std::string& title, const std::stri
                      [&dialog, suffixFor](const QString& f) { dialog.setDefaultSuffix(suffixFor(f)); });
     if (!suggested.empty()) dialog.selectFile(LocalPath(suggested));
     dialog.resize(kDialogWidth, kDialogHeight);
+    FitColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return WithFilterExtension(FromLocalPath(dialog.selectedFiles().first()),
                                dialog.selectedNameFilter().toStdString());

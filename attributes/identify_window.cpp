@@ -22,6 +22,10 @@ TIDForm::TIDForm(LayerStore& store, AttributeHooks& hooks, QWidget* parent)
     parts_->setObjectName("PartsListBox");
     points_ = new QListWidget(this);
     points_->setObjectName("PointsListBox");
+    // Coordinates are read whole: wide enough for a long one, scrolled
+    // rather than cut to dots beyond that.
+    points_->setTextElideMode(Qt::ElideNone);
+    points_->setMinimumWidth(points_->fontMetrics().horizontalAdvance("X: -123.456789012 ,Y: -12.3456789012") + 28);
     grid->addWidget(candidates_, 0, 0);
     grid->addWidget(info_, 1, 0, 2, 1);
     grid->addWidget(parts_, 0, 1, 2, 1);

@@ -1,6 +1,7 @@
 #include "view/cbit_form.h"
 
 #include <QDialogButtonBox>
+#include <algorithm>
 #include <QFile>
 #include <QGridLayout>
 #include <QLabel>
@@ -71,6 +72,10 @@ void TCBitForm::Initializer(int mode, const std::string& layerName) {
         setWindowTitle("Create New Layer");
         widthLabel_->setText("New Layer Name");
         widthEdit_->setText(QFile::decodeName(layerName.c_str()));  // a file name
+        // Wide enough for the whole path, shown from its start.
+        const int wanted = widthEdit_->fontMetrics().horizontalAdvance(widthEdit_->text()) + 24;
+        widthEdit_->setMinimumWidth(std::clamp(wanted, 200, 720));
+        widthEdit_->setCursorPosition(0);
         heightLabel_->hide();
         heightEdit_->hide();
     }
