@@ -17,12 +17,15 @@ using namespace zemba::test;
 
 namespace {
 
+// One application for the program, never destroyed: windows the tests
+// leave behind go with the process, not after the application.
 QApplication& App() {
     static int argc = 1;
     static char name[] = "test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    if (auto* running = qobject_cast<QApplication*>(QApplication::instance())) return *running;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 std::string Text(TTransformer& w, const char* name) { return w.findChild<QLineEdit*>(name)->text().toStdString(); }

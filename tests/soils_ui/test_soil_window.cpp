@@ -20,8 +20,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "soil_window_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: windows the tests leave go with the process.
+    if (auto* running = qobject_cast<QApplication*>(QApplication::instance())) return *running;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The main window's side: its actions, flags and the Soils Info tool.
