@@ -65,9 +65,7 @@ MapSource MapSourceOf(MapRenderer& renderer, LayerStore& store, ViewState& view)
     m.drawPanel = [&renderer, &store, &view](QPainter& p, int w, int h, int detail) {
         if (w <= 0 || h <= 0 || !(view.ViewScale > 0)) return;
         const PanelView pv = PanelViewOf(store, view, w, h);
-        const ViewState saved = view;
-        const double x0 = store.MapXMin, x1 = store.MapXMax, y0 = store.MapYMin, y1 = store.MapYMax,
-                     xo = store.MapXOffset, yo = store.MapYOffset, mw = store.MapWidth, mh = store.MapHeight;
+        const KeptMapView kept(store, view);
         // A map of the panel's proportions at the scale that shows the
         // view's extent whole: the renderer takes its scale from the span.
         view.BitmapWidth = w;
@@ -77,15 +75,6 @@ MapSource MapSourceOf(MapRenderer& renderer, LayerStore& store, ViewState& view)
         store.MapXOffset = pv.scale * w / 2 - pv.centreX;
         store.MapYOffset = pv.scale * h / 2 - pv.centreY;
         renderer.DrawMapOnto(p, detail);
-        view = saved;
-        store.MapXMin = x0;
-        store.MapXMax = x1;
-        store.MapYMin = y0;
-        store.MapYMax = y1;
-        store.MapXOffset = xo;
-        store.MapYOffset = yo;
-        store.MapWidth = mw;
-        store.MapHeight = mh;
     };
     m.extentOf = [&store, &view](int w, int h, double& ex0, double& ey0, double& ex1, double& ey1) {
         if (w <= 0 || h <= 0 || !(view.ViewScale > 0)) return false;

@@ -640,9 +640,8 @@ void MapRenderer::DrawLayers(QPainter& p, Progress& progress) {
 
 void MapRenderer::DrawMapOnto(QPainter& p, int detail) {
     if (active_) return;
-    const ViewState saved = view_;
-    const double x0 = store_.MapXMin, x1 = store_.MapXMax, y0 = store_.MapYMin, y1 = store_.MapYMax,
-                 xo = store_.MapXOffset, yo = store_.MapYOffset, mw = store_.MapWidth, mh = store_.MapHeight;
+    const KeptMapView kept(store_, view_);
+    const ViewState& saved = kept.saved();
     const QPen pen = pen_;
     const QBrush brush = brush_;
     detail_ = std::clamp(detail, 1, 64);
@@ -664,15 +663,6 @@ void MapRenderer::DrawMapOnto(QPainter& p, int detail) {
     restart_ = false;
     detail_ = 1;
     fontValid_ = false;
-    view_ = saved;
-    store_.MapXMin = x0;
-    store_.MapXMax = x1;
-    store_.MapYMin = y0;
-    store_.MapYMax = y1;
-    store_.MapXOffset = xo;
-    store_.MapYOffset = yo;
-    store_.MapWidth = mw;
-    store_.MapHeight = mh;
     pen_ = pen;
     brush_ = brush;
 }

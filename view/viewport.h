@@ -80,6 +80,30 @@ constexpr double kFitMarginPixels = 4.0;
 // at the centre of the bitmap.
 void UpdateViewScale(LayerStore& store, ViewState& view);
 
+// Keeps the view and the map extent and translation as they are, and puts
+// them back when it goes: for drawing the map at another size for a while.
+class KeptMapView {
+public:
+    KeptMapView(LayerStore& store, ViewState& view)
+        : store_(store), view_(view), saved_(view), x0_(store.MapXMin), x1_(store.MapXMax), y0_(store.MapYMin),
+          y1_(store.MapYMax), xo_(store.MapXOffset), yo_(store.MapYOffset), mw_(store.MapWidth),
+          mh_(store.MapHeight) {}
+    ~KeptMapView() {
+        view_ = saved_;
+        store_.MapXMin = x0_, store_.MapXMax = x1_, store_.MapYMin = y0_, store_.MapYMax = y1_;
+        store_.MapXOffset = xo_, store_.MapYOffset = yo_, store_.MapWidth = mw_, store_.MapHeight = mh_;
+    }
+    KeptMapView(const KeptMapView&) = delete;
+    KeptMapView& operator=(const KeptMapView&) = delete;
+    const ViewState& saved() const { return saved_; }
+
+private:
+    LayerStore& store_;
+    ViewState& view_;
+    const ViewState saved_;
+    const double x0_, x1_, y0_, y1_, xo_, yo_, mw_, mh_;
+};
+
 // World to bitmap pixel: Trunc((X + MapXOffset) / ViewScale) and
 // Trunc((BitmapHeight - 1) - (Y + MapYOffset) / ViewScale). Results are
 // clamped to +-kPixelLimit so absurd zooms cannot overflow an int.

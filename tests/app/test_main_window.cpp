@@ -41,7 +41,7 @@ using zemba::test::TempDir;
 namespace {
 
 struct Window : zemba::test::MainWindowFixture {
-    explicit Window(int depth = 24) : MainWindowFixture(depth) {}
+    explicit Window(int depth = 24) : BasicMainWindowFixture(depth) {}
     bool Enabled(const char* name) const {
         QAction* a = form->Action(name);
         EXPECT_NE(a, nullptr) << name;

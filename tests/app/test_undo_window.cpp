@@ -37,24 +37,8 @@ struct RecordingPrompter : ScriptedPrompter {
     }
 };
 
-struct UndoWindow : ::testing::Test {
-    TempDir dir;
-    LayerStore store;
-    Options options;
-    RecordingPrompter prompter;
-    QtProgress progress;
-    MainWindowSetup setup;
-    std::unique_ptr<TZeEditForm> form;
-
+struct UndoWindow : ::testing::Test, BasicMainWindowFixture<RecordingPrompter> {
     void SetUp() override {
-        App();
-        setup.store = &store;
-        setup.options = &options;
-        setup.prompter = &prompter;
-        setup.progress = &progress;
-        setup.programDir = dir.path() + "/";
-        setup.optionsPath = dir.file("zemba.pof");
-        form = std::make_unique<TZeEditForm>(setup);
         CopySample("nc", dir.path());
         ASSERT_TRUE(form->Commands().LoadFromFile(dir.file("nc.shp")));
     }

@@ -24,16 +24,19 @@ inline QApplication& App() {
     return *app;
 }
 
-struct MainWindowFixture {
+// `P` is the prompter the window talks through (a ScriptedPrompter or one
+// that records more).
+template <class P = ScriptedPrompter>
+struct BasicMainWindowFixture {
     TempDir dir;
     LayerStore store;
     Options options;
-    ScriptedPrompter prompter;
+    P prompter;
     QtProgress progress;
     MainWindowSetup setup;
     std::unique_ptr<TZeEditForm> form;
 
-    explicit MainWindowFixture(int depth = 24) {
+    explicit BasicMainWindowFixture(int depth = 24) {
         App();
         setup.store = &store;
         setup.options = &options;
@@ -50,5 +53,7 @@ struct MainWindowFixture {
         return dir.file(std::filesystem::path(base).filename().string() + ".shp");
     }
 };
+
+using MainWindowFixture = BasicMainWindowFixture<>;
 
 }  // namespace zemba::test
