@@ -40,6 +40,13 @@ CliRun Reproject(const std::string& args, const std::string& input) {
     return r;
 }
 
+// nc.shp projected to UTM 17 on NAD83 as a shapefile at `out`.
+bool NcToUtm17(const std::string& out) {
+    return std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
+                        " " + out + " 2>/dev/null")
+                           .c_str()) == 0;
+}
+
 const std::string kUtm17 = "--points --from-geographic --ignore-datum --crs ProjectionCode=1,UtmZone=17,Units=2";
 
 TEST(ConvertReproject, PointsAgreeWithCs2cs) {
@@ -73,10 +80,7 @@ TEST(ConvertReproject, FailuresExitWithOne) {
 TEST(ConvertReproject, ShapefileOutHasTableDescriptionAndPrj) {
     test::TempDir dir;
     const std::string out = dir.file("utm.shp");
-    ASSERT_EQ(std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
-                           " " + out + " 2>/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(NcToUtm17(out));
     for (const char* ext : {".shp", ".shx", ".dbf", ".lpj", ".lpt", ".prj"})
         EXPECT_TRUE(FileExists(dir.file(std::string("utm") + ext))) << ext;
     LayerStore store;
@@ -137,10 +141,7 @@ TEST(ConvertReproject, LatitudesPastAPoleAndPointsOutsideTheSystemAreRefused) {
     // Back from UTM 17: beyond the pole's northing, far east, and a good point.
     test::TempDir dir;
     const std::string utm = dir.file("utm.shp");
-    ASSERT_EQ(std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
-                           " " + utm + " 2>/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(NcToUtm17(utm));
     const CliRun inv = Reproject("--points --from " + dir.file("utm.lpj") + " --to-geographic",
                               "500000 100000000\n500000 -20000000\n5000000 4000000\n500000 9990000\n");
     ASSERT_EQ(inv.lines.size(), 4u);
@@ -215,10 +216,7 @@ TEST(ConvertReproject, PointsKeepTheDigitsTheirUnitNeeds) {
     // Degrees to 1e-9 (0.1 mm), radians to 1e-11, metres to 0.1 mm.
     test::TempDir dir;
     const std::string utm = dir.file("utm.shp");
-    ASSERT_EQ(std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
-                           " " + utm + " 2>/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(NcToUtm17(utm));
     const CliRun deg = Reproject("--points --from " + dir.file("utm.lpj") + " --to-geographic", "600000 4000000\n");
     ASSERT_EQ(deg.lines.size(), 1u);
     EXPECT_EQ(deg.lines[0].size() - deg.lines[0].find('\t') - 1, std::string("36.136015000").size()) << deg.lines[0];
@@ -277,10 +275,7 @@ TEST(ConvertReproject, ObliquedEqualAreaAgreesWithProjBothWays) {
 TEST(ConvertReproject, ToGeographicNeedsAUsableDescription) {
     test::TempDir dir;
     const std::string utm = dir.file("utm.shp");
-    ASSERT_EQ(std::system((kConvert + "--crs ProjectionCode=1,UtmZone=17,Units=2,Datum=13 " + test::DataPath("nc.shp") +
-                           " " + utm + " 2>/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(NcToUtm17(utm));
     const std::string lpj = dir.file("utm.lpj");
     std::filesystem::remove(lpj);
     for (const std::string what : {"missing", "a folder", "a pipe"}) {
